@@ -1,0 +1,3 @@
+#include "catalog/catalog_scan.h"
+
+void ScanCatalog() {}

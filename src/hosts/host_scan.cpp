@@ -1,0 +1,3 @@
+#include "hosts/host_scan.h"
+
+void ScanRunningHosts() {}

@@ -1,0 +1,97 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/linux/kernel_objects.h"
+
+namespace {
+
+struct FileObject final : KernelObject {
+  explicit FileObject(int descriptor, DWORD kind) : fd(descriptor), type(kind) {}
+  ~FileObject() override { ::close(fd); }
+  int fd;
+  DWORD type;
+};
+
+DWORD ErrorFromErrno(int error) {
+  switch (error) {
+    case ENOENT:
+      return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR:
+      return ERROR_PATH_NOT_FOUND;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+      return ERROR_ACCESS_DENIED;
+    case ENAMETOOLONG:
+      return ERROR_FILENAME_EXCED_RANGE;
+    case ENOMEM:
+      return ERROR_NOT_ENOUGH_MEMORY;
+    default:
+      return ERROR_INVALID_PARAMETER;
+  }
+}
+
+DWORD FileTypeOfMode(mode_t mode) {
+  if (S_ISREG(mode) || S_ISBLK(mode)) return FILE_TYPE_DISK;
+  if (S_ISCHR(mode)) return FILE_TYPE_CHAR;
+  if (S_ISFIFO(mode) || S_ISSOCK(mode)) return FILE_TYPE_PIPE;
+  return FILE_TYPE_UNKNOWN;
+}
+
+}  // namespace
+
+// Only what reading an existing file needs: read access, OPEN_EXISTING. The open never
+// blocks (a FIFO without a writer opens at once) and never takes a controlling terminal;
+// a directory cannot be opened, as on Windows without backup semantics.
+HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD, LPSECURITY_ATTRIBUTES,
+                          DWORD disposition, DWORD, HANDLE) {
+  if (name == nullptr || access != GENERIC_READ || disposition != OPEN_EXISTING) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return INVALID_HANDLE_VALUE;
+  }
+  int fd = ::open(name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) {
+    SetLastError(ErrorFromErrno(errno));
+    return INVALID_HANDLE_VALUE;
+  }
+  struct stat status {};
+  if (::fstat(fd, &status) != 0 || S_ISDIR(status.st_mode)) {
+    ::close(fd);
+    SetLastError(ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
+  }
+  return HandleFromObject(new FileObject(fd, FileTypeOfMode(status.st_mode)));
+}
+
+DWORD WINAPI GetFileType(HANDLE file) {
+  FileObject* object = ObjectFromHandle<FileObject>(file);
+  if (object == nullptr) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FILE_TYPE_UNKNOWN;
+  }
+  return object->type;
+}
+
+// A read that would block delivers nothing, like the end of the file.
+BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED) {
+  FileObject* object = ObjectFromHandle<FileObject>(file);
+  if (read != nullptr) *read = 0;
+  if (object == nullptr) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  for (;;) {
+    ssize_t got = ::read(object->fd, buffer, toRead);
+    if (got >= 0) {
+      if (read != nullptr) *read = static_cast<DWORD>(got);
+      return TRUE;
+    }
+    if (errno == EINTR) continue;
+    if (errno == EAGAIN || errno == EWOULDBLOCK) return TRUE;
+    SetLastError(errno == EISDIR ? ERROR_ACCESS_DENIED : ERROR_READ_FAULT);
+    return FALSE;
+  }
+}

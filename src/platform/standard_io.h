@@ -1,0 +1,15 @@
+// Raw access to the standard handles, below any buffering of the C or C++ library, so that
+// the bytes written are exactly the bytes given on every system.
+#pragma once
+
+#include <cstddef>
+
+// Puts standard output into byte-exact mode where the system has a text mode.
+void PrepareStandardOutput();
+
+// Write every byte, retrying short writes; errors are not reported.
+void WriteAllToStandardOutput(const char* data, std::size_t size);
+void WriteAllToStandardError(const char* data, std::size_t size);
+
+// Ends the process with the given status: no destructor, no exit-time function, no flush.
+[[noreturn]] void EndProcessAtOnce(int status);

@@ -23,7 +23,7 @@ HeaderScan ScanProjectHeader(const unsigned char* data, std::size_t size) {
     const unsigned char* at = data + i;
     std::size_t left = size - i;
     if (StartsAt(at, left, PROJECT_SIGNATURE)) {
-      if (left <= FLAGS_OFFSET) return HeaderScan{};
+      if (left <= FLAGS_OFFSET) return scan;
       scan.found = true;
       scan.signature = i;
       scan.flags = at[FLAGS_OFFSET];
@@ -33,7 +33,7 @@ HeaderScan ScanProjectHeader(const unsigned char* data, std::size_t size) {
     if (StartsAt(at, left, RUNTIME6_NAME)) scan.version5 = false;
     ++i;
   }
-  return HeaderScan{};
+  return scan;
 }
 
 DllVerdict JudgeProjectHeader(const HeaderScan& scan) {

@@ -19,7 +19,7 @@ struct HeaderScan {
   bool found = false;         // a signature whose flags byte lies within the data
   std::size_t signature = 0;  // offset of that signature
   std::uint8_t flags = 0;     // its flags byte
-  bool version5 = false;      // the last runtime name before it was the version-5 one
+  bool version5 = false;      // the last runtime name seen was the version-5 one
 };
 
 // Looks for the first signature in data[0, size). A signature whose flags byte would lie

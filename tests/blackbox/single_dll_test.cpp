@@ -1,0 +1,83 @@
+// The single-DLL mode as an administrator sees it: the whole output, byte for byte.
+#include <gtest/gtest.h>
+
+#include "blackbox/blackbox.h"
+#include "sample_dll.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+struct Outcome {
+  const char* name;
+  std::string bytes;
+  std::string (*report)(const std::string& path);  // lines between banner and summary
+  bool recompile;
+};
+
+std::string FineReport(const std::string& path) {
+  return Lines({"", path + " is fine...", "      Retained In Memory   :ON ",
+                "      Unattended Execution :ON "});
+}
+std::string Version5Report(const std::string& path) {
+  return Lines({"", path + " is a BR5 file..."});
+}
+std::string RecompileReport(const std::string& path) {
+  return Lines({"      Retained In Memory   :ON ", "      Unattended Execution :OFF ",
+                "       " + path + " <<< Please Recompile!"});
+}
+std::string NoReport(const std::string&) {
+  return "";
+}
+
+class SingleDllTest : public testing::TestWithParam<Outcome> {};
+
+TEST_P(SingleDllTest, PrintsTheVerdictAndTheMatchingSummary) {
+  TempFolder folder;
+  const std::string path = folder.Write("sample.dll", GetParam().bytes);
+  ChildResult result = RunQuentixExe({path});
+  EXPECT_EQ(result.out, kBanner + GetParam().report(path) +
+                            (GetParam().recompile ? kRecompileNote : kSingleDllSummary));
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(result.status, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outcomes, SingleDllTest,
+    testing::Values(Outcome{"Fine", MakeSampleDll(SampleKind::Fine), FineReport, false},
+                    Outcome{"Version5", MakeSampleDll(SampleKind::Version5), Version5Report, false},
+                    Outcome{"Recompile", MakeSampleDll(SampleKind::Recompile), RecompileReport,
+                            true},
+                    Outcome{"NoHeader", MakeSampleDll(SampleKind::NoHeader), NoReport, false},
+                    Outcome{"Empty", "", NoReport, false},
+                    Outcome{"HeaderPastTheLimit",
+                            std::string(64000, '\0') + MakeProjectHeader(0x00), NoReport, false}),
+    [](const testing::TestParamInfo<Outcome>& param) { return param.param.name; });
+
+TEST(SingleDllMode, FileThatCannotBeOpenedIsNamedOnce) {
+  TempFolder folder;
+  for (const std::string& path :
+       {(folder.Path() / "missing.dll").string(), folder.Path().string()}) {
+    ChildResult result = RunQuentixExe({path});
+    EXPECT_EQ(result.out, kBanner + Lines({"Unable to open: " + path}) + kSingleDllSummary);
+    EXPECT_EQ(result.status, 0);
+  }
+}
+
+TEST(SingleDllMode, OnlyTheFirstArgumentCounts) {
+  TempFolder folder;
+  const std::string path = folder.Write("x.dll", MakeSampleDll(SampleKind::Fine));
+  ChildResult result = RunQuentixExe({path, "/sc", "/?"});
+  EXPECT_EQ(result.out, kBanner + FineReport(path) + kSingleDllSummary);
+  EXPECT_EQ(result.status, 0);
+}
+
+TEST(SingleDllMode, SwitchesOtherThanTheModesAreFileNames) {
+  for (const char* argument : {"/h", "-x", "/sc2", "-?x"}) {
+    ChildResult result = RunQuentixExe({argument});
+    EXPECT_EQ(result.out,
+              kBanner + Lines({std::string("Unable to open: ") + argument}) + kSingleDllSummary);
+    EXPECT_EQ(result.status, 0);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,37 @@
+// Text exchanged with COM objects: BSTRs and VARIANTs turned into narrow text in the ANSI
+// code page, and narrow literals turned into BSTRs. Every failure raises _com_error.
+#pragma once
+
+#include <memory>
+
+#include "platform/win32.h"
+
+// A reference-counted holder of one BSTR (which may be null) and, made on first request and
+// kept, its narrow copy. The last copy of a holder frees both.
+class ComText {
+ public:
+  // Takes ownership of text.
+  explicit ComText(BSTR text);
+
+  BSTR Wide() const;
+  // The narrow copy: the BSTR up to its first NUL, converted to the ANSI code page; "" for a
+  // null BSTR.
+  const char* Narrow() const;
+
+ private:
+  struct Record;
+  std::shared_ptr<Record> record_;
+};
+
+// The text of a VARIANT: a VT_BSTR is copied up to its first NUL; any other type is converted
+// with VariantChangeType(..., VT_BSTR) first.
+ComText TextOfVariant(const VARIANT& value);
+
+// A new BSTR from narrow text in the ANSI code page; null text gives a null BSTR and "" an
+// empty one. The caller frees it with SysFreeString.
+BSTR BstrFromNarrow(const char* text);
+
+// VARIANT helpers that raise _com_error when the platform call fails.
+void InitEmptyTextVariant(VARIANT* value);  // VT_BSTR holding ""
+void ClearVariant(VARIANT* value);
+void CopyVariant(VARIANT* destination, const VARIANT* source);

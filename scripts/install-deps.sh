@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what building and testing need, from Debian's packages. Run as root (or with sudo).
+set -euo pipefail
+packages=(
+  build-essential cmake ninja-build git clang clang-format
+  libgtest-dev libgmock-dev googletest libbenchmark-dev libcap-dev
+  util-linux libcap2-bin
+)
+if [[ "${1:-}" == "--windows" ]]; then
+  packages+=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64)
+fi
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+    missing+=("$package")
+done
+if ((${#missing[@]})); then
+  sudo_cmd=()
+  [[ $(id -u) -eq 0 ]] || sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" apt-get update -q
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends \
+    "${missing[@]}"
+fi

@@ -29,6 +29,10 @@ std::string NoReport(const std::string&) {
   return "";
 }
 
+void PrintTo(const Outcome& outcome, std::ostream* out) {
+  *out << outcome.name;
+}
+
 class SingleDllTest : public testing::TestWithParam<Outcome> {};
 
 TEST_P(SingleDllTest, PrintsTheVerdictAndTheMatchingSummary) {
@@ -81,3 +85,33 @@ TEST(SingleDllMode, SwitchesOtherThanTheModesAreFileNames) {
 }
 
 }  // namespace
+
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Files that are not plain files must neither hang the check nor be misjudged.
+TEST(SingleDllMode, SpecialFilesYieldNoVerdictAndNeverBlock) {
+  TempFolder folder;
+  const std::string fifo = (folder.Path() / "pipe.dll").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& path : {fifo, std::string("/dev/null"), std::string("/dev/zero")}) {
+    ChildResult result = RunQuentixExe({path});
+    EXPECT_EQ(result.out, kBanner + kSingleDllSummary) << path;
+    EXPECT_EQ(result.status, 0);
+  }
+  // A writer holding the FIFO open with a project header in it changes nothing either.
+  int writer = ::open(fifo.c_str(), O_RDWR);
+  ASSERT_GE(writer, 0);
+  const std::string header = MakeProjectHeader(0x00);
+  ASSERT_EQ(::write(writer, header.data(), header.size()), static_cast<ssize_t>(header.size()));
+  ChildResult result = RunQuentixExe({fifo});
+  ::close(writer);
+  EXPECT_EQ(result.out, kBanner + kSingleDllSummary);
+}
+
+}  // namespace
+#endif

@@ -14,6 +14,8 @@ class ReportCapture {
 
   // Everything flushed so far, with pending text flushed first.
   const std::string& Text();
+  // What has gone out so far, leaving pending text where it is.
+  const std::string& Flushed() const { return text_; }
 
  private:
   static void Append(const char* data, std::size_t size, void* context);

@@ -22,6 +22,10 @@ struct VerdictCase {
   DllVerdict verdict;
 };
 
+void PrintTo(const VerdictCase& verdict, std::ostream* out) {
+  *out << verdict.name;
+}
+
 class VerdictTest : public testing::TestWithParam<VerdictCase> {};
 
 TEST_P(VerdictTest, JudgesTheFirstSignature) {

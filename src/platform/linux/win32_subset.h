@@ -388,6 +388,12 @@ union CY {
   LONGLONG int64;
 };
 
+// Only sizes the union as on Windows, where a record takes two pointers.
+struct VariantRecord {
+  void* pvRecord;
+  void* pRecInfo;
+};
+
 struct tagVARIANT {
   VARTYPE vt;
   WORD wReserved1;
@@ -415,10 +421,7 @@ struct tagVARIANT {
     UINT uintVal;
     tagVARIANT* pvarVal;
     void* byref;
-    struct {
-      void* pvRecord;
-      void* pRecInfo;
-    } record;
+    VariantRecord record;
   };
 };
 using VARIANT = tagVARIANT;

@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build git clang clang-format
-  libgtest-dev libgmock-dev googletest libbenchmark-dev libcap-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev libcap-dev libyara-dev pkg-config
   util-linux libcap2-bin
 )
 if [[ "${1:-}" == "--windows" ]]; then

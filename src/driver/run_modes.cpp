@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "catalog/catalog_scan.h"
+#include "driver/ascii_text.h"
 #include "driver/report.h"
 #include "driver/texts.h"
 #include "hosts/host_scan.h"
@@ -11,17 +12,6 @@
 #include "platform/win32.h"
 
 namespace {
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
 
 void PrintTimeLine() {
   std::time_t now = std::time(nullptr);

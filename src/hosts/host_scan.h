@@ -3,3 +3,10 @@
 // Finds every running IIS and COM+ host process, names what runs in it and checks every
 // module it has loaded.
 void ScanRunningHosts();
+
+// Enables (or disables) the debug privilege on this process's own token; true when the
+// adjustment took effect.
+bool SetDebugPrivilege(bool enable);
+
+// One block per host process in the system's process list: heading, packages, modules.
+void ScanHostProcesses();

@@ -1,0 +1,8 @@
+#pragma once
+
+#include "platform/win32.h"
+
+// Names the packages that run in the host process processId, one line each. The web server
+// process is labelled "IIS In-Process Applications" when the tracker names none for it.
+// True when a line was printed.
+bool PrintHostPackages(DWORD processId, const char* exeName);

@@ -1,0 +1,57 @@
+// A running-package tracker made of data, for tests: a list of packages, any call of which
+// can be made to fail or to deliver nothing. It needs nothing but COM, so it can also be
+// built into an in-process server.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "hosts/package_tracker.h"
+#include "platform/win32.h"
+
+struct FakePackage {
+  std::u16string name = {};
+  DWORD processId = 0;
+  bool offersRunningPackage = true;
+};
+
+enum class TrackerCall { Create, Refresh, Count, Item, QueryRunningPackage, Name, ProcessId };
+
+enum class TrackerOutcome {
+  Fail,              // returns E_FAIL and delivers nothing
+  DeliverNothing,    // returns S_OK and leaves the out-value as it was
+  FailAfterDelivery  // delivers the value but returns E_FAIL
+};
+
+struct TrackerFault {
+  TrackerCall call;
+  TrackerOutcome outcome;
+  LONG index = -1;  // the item whose calls fail; -1 for every item
+};
+
+struct TrackerSetup {
+  std::vector<FakePackage> packages = {};
+  std::vector<TrackerFault> faults = {};
+  std::optional<LONG> count = {};  // the count reported, when it is not the list's length
+};
+
+// The setup every tracker made from now on is built from.
+void SetFakeTrackerSetup(TrackerSetup setup);
+
+// Reads a setup from text, one package a line: its process id, one blank and its name
+// (ASCII). A line that starts with '-' names an item without the RunningPackage interface.
+TrackerSetup TrackerSetupFromText(std::string_view text);
+
+// Fake tracker objects (trackers, items and class factories) alive now; 0 once every
+// reference handed out has been released.
+int LiveTrackerObjects();
+
+// A new class factory of fake trackers, with one reference for the caller.
+IClassFactory* NewFakeTrackerFactory();
+
+// Registers (and revokes) the fake tracker's class object for the tracker's class id in
+// this process. COM must be initialised.
+HRESULT RegisterFakeTracker(DWORD* cookie);
+HRESULT RevokeFakeTracker(DWORD cookie);

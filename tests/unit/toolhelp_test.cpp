@@ -1,0 +1,212 @@
+// Process and module lists and the debug privilege, as this system provides them.
+#if !defined(_WIN32)
+#include <gtest/gtest.h>
+#include <sys/capability.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/win32.h"
+#include "support/fake_proc_tree.h"
+
+namespace {
+
+struct Walked {
+  std::vector<DWORD> ids;
+  std::vector<std::string> names;
+  DWORD lastError = 0;
+};
+
+Walked WalkProcesses(HANDLE snapshot) {
+  Walked walked;
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+    walked.ids.push_back(entry.th32ProcessID);
+    walked.names.push_back(entry.szExeFile);
+  }
+  walked.lastError = GetLastError();
+  return walked;
+}
+
+std::vector<std::string> WalkModules(HANDLE snapshot) {
+  std::vector<std::string> paths;
+  MODULEENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Module32First(snapshot, &entry); more; more = Module32Next(snapshot, &entry))
+    paths.push_back(entry.szExePath);
+  return paths;
+}
+
+TEST(ProcessList, AscendingIdsWithCommNamesAndEndedProcessesLeftOut) {
+  FakeProcTree tree;
+  tree.AddProcess(300, "dllhost.exe");
+  tree.AddProcess(7, "init");
+  tree.AddEndedProcess(50);
+  tree.AddProcess(41, "with blank\\x");
+  tree.WriteFile("ignored", "");
+  std::filesystem::create_directory(tree.Folder() + "/self");
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  ASSERT_NE(snapshot, INVALID_HANDLE_VALUE);
+  const Walked walked = WalkProcesses(snapshot);
+  EXPECT_EQ(walked.ids, (std::vector<DWORD>{7, 41, 300}));
+  EXPECT_EQ(walked.names, (std::vector<std::string>{"init", "with blank\\x", "dllhost.exe"}));
+  EXPECT_EQ(walked.lastError, static_cast<DWORD>(ERROR_NO_MORE_FILES));
+  // The list is the one taken with the snapshot; First starts it again.
+  EXPECT_EQ(WalkProcesses(snapshot).ids.size(), 3u);
+  EXPECT_TRUE(WalkModules(snapshot).empty());
+  EXPECT_TRUE(CloseHandle(snapshot));
+}
+
+TEST(ProcessList, RecordsOfTheWrongSizeOrHandleAreRefused) {
+  FakeProcTree tree;
+  tree.AddProcess(7, "init");
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPALL, 7);
+  ASSERT_NE(snapshot, INVALID_HANDLE_VALUE);
+  PROCESSENTRY32 process{};
+  MODULEENTRY32 module{};
+  process.dwSize = sizeof process - 1;
+  module.dwSize = sizeof module - 1;
+  EXPECT_FALSE(Process32First(snapshot, &process));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_LENGTH));
+  EXPECT_FALSE(Module32First(snapshot, &module));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_LENGTH));
+  process.dwSize = sizeof process;
+  EXPECT_FALSE(Process32First(nullptr, &process));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  EXPECT_TRUE(Process32First(snapshot, &process));
+  EXPECT_EQ(process.dwSize, sizeof process);
+  CloseHandle(snapshot);
+}
+
+TEST(ModuleList, EachFlagGivesTheFilesOfTheProcessAndAnUnknownProcessNoSnapshot) {
+  FakeProcTree tree;
+  const std::string exe = tree.WriteFile("host", "x");
+  const std::string dll = tree.WriteFile("a b.dll", "x");
+  tree.AddProcess(10, "dllhost.exe", {exe, dll});
+  for (DWORD flags : {TH32CS_SNAPALL, DWORD{TH32CS_SNAPMODULE}, DWORD{TH32CS_SNAPMODULE32},
+                      TH32CS_SNAPALL | TH32CS_SNAPMODULE32}) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(flags, 10);
+    ASSERT_NE(snapshot, INVALID_HANDLE_VALUE) << flags;
+    EXPECT_EQ(WalkModules(snapshot), (std::vector<std::string>{exe, dll})) << flags;
+    CloseHandle(snapshot);
+  }
+  EXPECT_EQ(CreateToolhelp32Snapshot(TH32CS_SNAPALL, 11), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  tree.EndProcess(10);
+  EXPECT_EQ(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, 10), INVALID_HANDLE_VALUE);
+}
+
+TEST(ModuleList, OfThisProcessStartsWithItsProgram) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, 0);
+  ASSERT_NE(snapshot, INVALID_HANDLE_VALUE);
+  MODULEENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  ASSERT_TRUE(Module32First(snapshot, &entry));
+  EXPECT_EQ(std::string(entry.szExePath), std::filesystem::read_symlink("/proc/self/exe").string());
+  EXPECT_EQ(std::string(entry.szModule), "quentix_unit_tests");
+  EXPECT_EQ(entry.th32ProcessID, static_cast<DWORD>(::getpid()));
+  EXPECT_EQ(entry.hModule, static_cast<HMODULE>(entry.modBaseAddr));
+  EXPECT_GT(entry.modBaseSize, 0u);
+  CloseHandle(snapshot);
+}
+
+TEST(InjectedFaults, FailTheChosenCallsAfterTheSkippedOnes) {
+  FakeProcTree tree;
+  for (DWORD id : {1u, 2u, 3u}) tree.AddProcess(id, "p");
+  InjectFault({FaultPoint::Process32Next, ERROR_READ_FAULT, FALSE, 1, 1});
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  Walked walked = WalkProcesses(snapshot);
+  EXPECT_EQ(walked.ids, (std::vector<DWORD>{1, 2}));
+  EXPECT_EQ(walked.lastError, static_cast<DWORD>(ERROR_READ_FAULT));
+  EXPECT_EQ(WalkProcesses(snapshot).ids.size(), 3u);  // the fault is used up
+  CloseHandle(snapshot);
+  InjectFault({FaultPoint::CreateToolhelp32Snapshot, ERROR_BAD_LENGTH, FALSE, 2});
+  EXPECT_EQ(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_LENGTH));
+  EXPECT_EQ(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0), INVALID_HANDLE_VALUE);
+  snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  EXPECT_NE(snapshot, INVALID_HANDLE_VALUE);
+  CloseHandle(snapshot);
+}
+
+// The token of this process, opened for adjustment.
+HANDLE OpenOwnToken(DWORD access = TOKEN_ADJUST_PRIVILEGES) {
+  HANDLE token = nullptr;
+  EXPECT_TRUE(OpenProcessToken(GetCurrentProcess(), access, &token));
+  return token;
+}
+
+TOKEN_PRIVILEGES DebugRequest(DWORD attributes) {
+  TOKEN_PRIVILEGES request{};
+  request.PrivilegeCount = 1;
+  request.Privileges[0].Attributes = attributes;
+  EXPECT_TRUE(LookupPrivilegeValueA(nullptr, "sedebugprivilege", &request.Privileges[0].Luid));
+  return request;
+}
+
+TEST(Token, KnowsTheDebugPrivilegeAloneAndChecksTheTokenAccess) {
+  LUID luid{};
+  EXPECT_FALSE(LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &luid));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_SUCH_PRIVILEGE));
+  EXPECT_FALSE(LookupPrivilegeValueA("otherhost", "SeDebugPrivilege", &luid));
+  HANDLE token = OpenOwnToken(TOKEN_QUERY);
+  TOKEN_PRIVILEGES request = DebugRequest(SE_PRIVILEGE_ENABLED);
+  EXPECT_FALSE(AdjustTokenPrivileges(token, FALSE, &request, 16, nullptr, nullptr));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_TRUE(CloseHandle(token));
+  HANDLE unknown = nullptr;
+  EXPECT_FALSE(OpenProcessToken(reinterpret_cast<HANDLE>(1234), TOKEN_ADJUST_PRIVILEGES, &unknown));
+  token = OpenOwnToken();
+  request.Privileges[0].Luid.LowPart += 1;
+  EXPECT_TRUE(AdjustTokenPrivileges(token, FALSE, &request, 16, nullptr, nullptr));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ALL_ASSIGNED));
+  CloseHandle(token);
+}
+
+bool EffectiveHoldsPtrace() {
+  cap_t caps = cap_get_proc();
+  cap_flag_value_t value = CAP_CLEAR;
+  cap_get_flag(caps, CAP_SYS_PTRACE, CAP_EFFECTIVE, &value);
+  cap_free(caps);
+  return value == CAP_SET;
+}
+
+// Runs in a child: the capability sets changed here stay there. Exits 0 when every check
+// held, else the number of the first that failed.
+void EnableDebugPrivilege(bool permitted) {
+  cap_t caps = cap_get_proc();
+  const cap_value_t ptrace[] = {CAP_SYS_PTRACE};
+  cap_set_flag(caps, CAP_EFFECTIVE, 1, ptrace, CAP_CLEAR);
+  if (!permitted) cap_set_flag(caps, CAP_PERMITTED, 1, ptrace, CAP_CLEAR);
+  if (cap_set_proc(caps) != 0) std::exit(10);
+  cap_free(caps);
+  HANDLE token = OpenOwnToken();
+  TOKEN_PRIVILEGES request = DebugRequest(SE_PRIVILEGE_ENABLED);
+  SetLastError(12345);
+  if (!AdjustTokenPrivileges(token, FALSE, &request, 16, nullptr, nullptr)) std::exit(1);
+  const DWORD expected = permitted ? ERROR_SUCCESS : ERROR_NOT_ALL_ASSIGNED;
+  if (GetLastError() != expected) std::exit(2);
+  if (EffectiveHoldsPtrace() != permitted) std::exit(3);
+  TOKEN_PRIVILEGES previous{};
+  DWORD length = 0;
+  request.Privileges[0].Attributes = 0;
+  if (!AdjustTokenPrivileges(token, FALSE, &request, sizeof previous, &previous, &length))
+    std::exit(4);
+  if (GetLastError() != ERROR_SUCCESS || EffectiveHoldsPtrace()) std::exit(5);
+  if (previous.Privileges[0].Attributes != (permitted ? SE_PRIVILEGE_ENABLED : 0u)) std::exit(6);
+  CloseHandle(token);
+  std::exit(0);
+}
+
+TEST(Token, EnablingRaisesPtraceOnlyWhenItIsPermitted) {
+  EXPECT_EXIT(EnableDebugPrivilege(false), testing::ExitedWithCode(0), "");
+  if (::geteuid() != 0) GTEST_SKIP() << "holding the capability needs root";
+  EXPECT_EXIT(EnableDebugPrivilege(true), testing::ExitedWithCode(0), "");
+}
+
+}  // namespace
+#endif

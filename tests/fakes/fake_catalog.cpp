@@ -1,0 +1,317 @@
+#include "fakes/fake_catalog.h"
+
+#include <map>
+#include <memory>
+#include <utility>
+
+#include "fakes/catalog_stubs.h"
+
+namespace {
+
+long liveObjects = 0;
+
+std::basic_string<OLECHAR> Wide(std::string_view ascii) {
+  return std::basic_string<OLECHAR>(ascii.begin(), ascii.end());
+}
+
+bool TextIs(BSTR text, std::string_view ascii) {
+  return text != nullptr && std::basic_string<OLECHAR>(text) == Wide(ascii);
+}
+
+// What one call does: its normal work, or return at once with result.
+struct Outcome {
+  bool normal = true;
+  HRESULT result = S_OK;
+};
+
+// The data of one catalog and the tally of calls made on it, shared by all its objects.
+class CatalogState {
+ public:
+  explicit CatalogState(FakeCatalogData data) : data_(std::move(data)) {}
+
+  const FakeCatalogData& Data() const { return data_; }
+
+  // Counts the call and tells what it is to do.
+  Outcome Enter(const std::string& target, const std::string& call) {
+    const int n = ++tallies_[target + ' ' + call];
+    for (const FakeFault& fault : data_.faults) {
+      if (fault.target != target || fault.call != call) continue;
+      if (fault.occurrence != 0 && fault.occurrence != n) continue;
+      return Outcome{false, fault.deliverNothing ? S_OK : fault.failure};
+    }
+    return Outcome{};
+  }
+
+ private:
+  FakeCatalogData data_;
+  std::map<std::string, int> tallies_;
+};
+
+using SharedState = std::shared_ptr<CatalogState>;
+
+// Puts value into *out, replacing what it held.
+HRESULT Deliver(const FakeValue& value, VARIANT* out) {
+  const HRESULT cleared = VariantClear(out);
+  if (FAILED(cleared)) return cleared;
+  V_VT(out) = value.type;
+  if (value.type == VT_I4) V_I4(out) = value.number;
+  if (value.type != VT_BSTR) return S_OK;
+  V_BSTR(out) = nullptr;
+  if (value.nullText) return S_OK;
+  V_BSTR(out) = SysAllocStringLen(value.text.data(), static_cast<UINT>(value.text.size()));
+  return V_BSTR(out) != nullptr ? S_OK : E_OUTOFMEMORY;
+}
+
+FakeValue TextValue(const std::basic_string<OLECHAR>& text) {
+  FakeValue value;
+  value.type = VT_BSTR;
+  value.text = text;
+  return value;
+}
+
+// Reference counting, identity and the fault hook that every fake object shares.
+template <class Stub>
+class FakeObject : public Stub {
+ public:
+  FakeObject(SharedState state, std::string target, const IID& iid)
+      : state_(std::move(state)), target_(std::move(target)), iid_(iid) {
+    ++liveObjects;
+  }
+  FakeObject(const FakeObject&) = delete;
+  FakeObject& operator=(const FakeObject&) = delete;
+  virtual ~FakeObject() { --liveObjects; }
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+    if (object == nullptr) return E_POINTER;
+    // Only the query for the catalog interface itself can be made to misbehave: the COM
+    // runtime asks for others on its own, as many times as it likes.
+    if (IsEqualIID(riid, iid_)) {
+      const Outcome outcome = Enter("QueryInterface");
+      if (!outcome.normal) {
+        if (FAILED(outcome.result)) *object = nullptr;
+        return outcome.result;
+      }
+    }
+    *object = nullptr;
+    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IDispatch) &&
+        !IsEqualIID(riid, iid_))
+      return E_NOINTERFACE;
+    *object = static_cast<Stub*>(this);
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+  }
+
+ protected:
+  Outcome Enter(const std::string& call) { return state_->Enter(target_, call); }
+  const FakeCatalogData& Data() const { return state_->Data(); }
+  const SharedState& State() const { return state_; }
+
+ private:
+  SharedState state_;
+  std::string target_;
+  const IID& iid_;
+  ULONG references_ = 1;
+};
+
+// A catalog object: an application (component < 0) or one of its components.
+class FakeEntry final : public FakeObject<ObjectStub> {
+ public:
+  FakeEntry(SharedState state, std::size_t application, long component)
+      : FakeObject(std::move(state), TargetOf(application, component), IID_ICatalogObject),
+        application_(application),
+        component_(component) {}
+
+  HRESULT STDMETHODCALLTYPE get_Value(BSTR property, VARIANT* value) override {
+    if (value == nullptr) return E_POINTER;
+    const Outcome outcome = Enter("Value");
+    if (!outcome.normal) return outcome.result;
+    if (component_ < 0 || !TextIs(property, "DLL")) return E_INVALIDARG;
+    return Deliver(Component().dll, value);
+  }
+  HRESULT STDMETHODCALLTYPE get_Key(VARIANT* key) override {
+    if (key == nullptr) return E_POINTER;
+    const Outcome outcome = Enter("Key");
+    if (!outcome.normal) return outcome.result;
+    if (component_ >= 0) return Deliver(TextValue(Wide("{COMPONENT}")), key);
+    return Deliver(TextValue(Application().key), key);
+  }
+  HRESULT STDMETHODCALLTYPE get_Name(VARIANT* name) override {
+    if (name == nullptr) return E_POINTER;
+    const Outcome outcome = Enter("Name");
+    if (!outcome.normal) return outcome.result;
+    return Deliver(component_ < 0 ? Application().name : Component().name, name);
+  }
+
+ private:
+  static std::string TargetOf(std::size_t application, long component) {
+    if (component < 0) return "application:" + std::to_string(application);
+    return "component:" + std::to_string(application) + '.' + std::to_string(component);
+  }
+  const FakeApplication& Application() const { return Data().applications[application_]; }
+  const FakeComponent& Component() const {
+    return Application().components[static_cast<std::size_t>(component_)];
+  }
+
+  std::size_t application_;
+  long component_;
+};
+
+// The applications collection (application < 0) or the components of one application.
+class FakeCollection final : public FakeObject<CollectionStub> {
+ public:
+  FakeCollection(SharedState state, long application)
+      : FakeObject(std::move(state),
+                   application < 0 ? "applications" : "components:" + std::to_string(application),
+                   IID_ICatalogCollection),
+        application_(application) {}
+
+  HRESULT STDMETHODCALLTYPE Populate() override {
+    const Outcome outcome = Enter("Populate");
+    if (!outcome.normal) return outcome.result;
+    populated_ = true;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE get_Count(LONG* count) override {
+    if (count == nullptr) return E_POINTER;
+    const Outcome outcome = Enter("Count");
+    if (!outcome.normal) return outcome.result;
+    *count = static_cast<LONG>(Size());
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE get_Item(LONG index, IDispatch** item) override {
+    if (item == nullptr) return E_POINTER;
+    const Outcome outcome = Enter("Item(" + std::to_string(index) + ')');
+    if (!outcome.normal) {
+      if (FAILED(outcome.result)) *item = nullptr;
+      return outcome.result;
+    }
+    *item = nullptr;
+    if (index < 0 || static_cast<std::size_t>(index) >= Size()) return E_INVALIDARG;
+    if (application_ < 0)
+      *item = new FakeEntry(State(), static_cast<std::size_t>(index), -1);
+    else
+      *item = new FakeEntry(State(), static_cast<std::size_t>(application_), index);
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetCollection(BSTR name, VARIANT key, IDispatch** collection) override {
+    if (collection == nullptr) return E_POINTER;
+    const Outcome outcome = Enter("GetCollection");
+    if (!outcome.normal) {
+      if (FAILED(outcome.result)) *collection = nullptr;
+      return outcome.result;
+    }
+    *collection = nullptr;
+    if (application_ >= 0 || !TextIs(name, "Components") || V_VT(&key) != VT_BSTR)
+      return E_INVALIDARG;
+    const BSTR wanted = V_BSTR(&key);
+    const auto& applications = Data().applications;
+    for (std::size_t a = 0; a < applications.size(); ++a) {
+      if (wanted == nullptr || applications[a].key != wanted) continue;
+      *collection = new FakeCollection(State(), static_cast<long>(a));
+      return S_OK;
+    }
+    return E_INVALIDARG;
+  }
+
+ private:
+  std::size_t Size() const {
+    if (!populated_) return 0;
+    if (application_ < 0) return Data().applications.size();
+    return Data().applications[static_cast<std::size_t>(application_)].components.size();
+  }
+
+  long application_;
+  bool populated_ = false;
+};
+
+class FakeCatalogRoot final : public FakeObject<CatalogStub> {
+ public:
+  explicit FakeCatalogRoot(SharedState state)
+      : FakeObject(std::move(state), "catalog", IID_ICOMAdminCatalog) {}
+
+  HRESULT STDMETHODCALLTYPE GetCollection(BSTR name, IDispatch** collection) override {
+    if (collection == nullptr) return E_POINTER;
+    const Outcome outcome = Enter("GetCollection");
+    if (!outcome.normal) {
+      if (FAILED(outcome.result)) *collection = nullptr;
+      return outcome.result;
+    }
+    *collection = nullptr;
+    if (!TextIs(name, "Applications")) return E_INVALIDARG;
+    *collection = new FakeCollection(State(), -1);
+    return S_OK;
+  }
+};
+
+class FakeClassObject final : public IClassFactory {
+ public:
+  explicit FakeClassObject(FakeCatalogData data)
+      : state_(std::make_shared<CatalogState>(std::move(data))) {
+    ++liveObjects;
+  }
+  FakeClassObject(const FakeClassObject&) = delete;
+  FakeClassObject& operator=(const FakeClassObject&) = delete;
+  virtual ~FakeClassObject() { --liveObjects; }
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+    if (object == nullptr) return E_POINTER;
+    *object = nullptr;
+    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IClassFactory))
+      return E_NOINTERFACE;
+    *object = static_cast<IClassFactory*>(this);
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+  }
+
+  // Each call makes a new catalog over the same data and the same tally of calls.
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
+    if (object == nullptr) return E_POINTER;
+    *object = nullptr;
+    const Outcome outcome = state_->Enter("class", "CreateInstance");
+    if (!outcome.normal) return outcome.result;
+    if (outer != nullptr) return CLASS_E_NOAGGREGATION;
+    FakeCatalogRoot* catalog = new FakeCatalogRoot(state_);
+    const HRESULT hr = catalog->QueryInterface(riid, object);
+    catalog->Release();
+    return hr;
+  }
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+
+ private:
+  SharedState state_;
+  ULONG references_ = 1;
+};
+
+}  // namespace
+
+IClassFactory* NewFakeCatalogFactory(FakeCatalogData data) {
+  return new FakeClassObject(std::move(data));
+}
+
+HRESULT RegisterFakeCatalog(FakeCatalogData data, DWORD* cookie) {
+  IClassFactory* factory = NewFakeCatalogFactory(std::move(data));
+  const HRESULT hr = CoRegisterClassObject(CLSID_COMAdminCatalog, factory, CLSCTX_INPROC_SERVER,
+                                           REGCLS_MULTIPLEUSE, cookie);
+  factory->Release();
+  return hr;
+}
+
+HRESULT RevokeFakeCatalog(DWORD cookie) {
+  return CoRevokeClassObject(cookie);
+}
+
+long FakeCatalogLiveObjects() {
+  return liveObjects;
+}

@@ -265,7 +265,7 @@ HRESULT WINAPI VariantClear(VARIANTARG* variant) {
   return S_OK;
 }
 
-HRESULT WINAPI VariantCopy(VARIANTARG* destination, const VARIANTARG* source) {
+HRESULT WINAPI VariantCopy(VARIANTARG* destination, VARIANTARG* source) {
   if ((source->vt & VT_TYPE_MASK) == VT_CLSID_TYPE || !IsValidType(source->vt)) {
     return DISP_E_BADVARTYPE;
   }
@@ -290,7 +290,7 @@ HRESULT WINAPI VariantCopy(VARIANTARG* destination, const VARIANTARG* source) {
   return S_OK;
 }
 
-HRESULT WINAPI VariantChangeType(VARIANTARG* destination, const VARIANTARG* source, USHORT,
+HRESULT WINAPI VariantChangeType(VARIANTARG* destination, VARIANTARG* source, USHORT,
                                  VARTYPE type) {
   if (!IsValidType(source->vt) || !IsValidType(type)) return DISP_E_BADVARTYPE;
   VARIANT value;

@@ -450,6 +450,8 @@ using LPVARIANT = VARIANT*;
 #define VARIANT_NOVALUEPROP 0x01u
 #define VARIANT_ALPHABOOL 0x02u
 
+// The source of VariantCopy and VariantChangeType is not const, as in the Windows headers, so
+// that a call that compiles here compiles there.
 extern "C" {
 BSTR WINAPI SysAllocString(const OLECHAR* text);
 BSTR WINAPI SysAllocStringLen(const OLECHAR* text, UINT units);
@@ -457,7 +459,7 @@ void WINAPI SysFreeString(BSTR text);
 UINT WINAPI SysStringLen(BSTR text);
 void WINAPI VariantInit(VARIANTARG* variant);
 HRESULT WINAPI VariantClear(VARIANTARG* variant);
-HRESULT WINAPI VariantCopy(VARIANTARG* destination, const VARIANTARG* source);
-HRESULT WINAPI VariantChangeType(VARIANTARG* destination, const VARIANTARG* source, USHORT flags,
+HRESULT WINAPI VariantCopy(VARIANTARG* destination, VARIANTARG* source);
+HRESULT WINAPI VariantChangeType(VARIANTARG* destination, VARIANTARG* source, USHORT flags,
                                  VARTYPE type);
 }

@@ -1,4 +1,5 @@
-// The identities of the COM+ administration catalog class and interfaces.
+// The identities of the COM+ administration catalog class and interfaces. The Windows SDK
+// headers declare them, but its import libraries define none of them.
 #include "platform/comadmin.h"
 
 extern "C" {

@@ -1,6 +1,7 @@
-// Process and module lists over the process tree. A snapshot reads what it needs when it
-// is taken, so its walk sees the system as it was then; a process that ends while the
-// snapshot is taken is simply not in it.
+// Process and module lists over the process tree. A snapshot reads its module list when it
+// is taken and its process list when that is first walked (a module snapshot seldom is);
+// each walk then sees the system as it was at that moment. A process that ends while the
+// list is read is simply not in it.
 #include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -30,16 +31,17 @@ struct ModuleRecord {
 };
 
 struct SnapshotObject final : KernelObject {
-  std::vector<ProcessRecord> processes;
+  bool holdsProcesses = false;
+  std::optional<std::vector<ProcessRecord>> processes;
   std::vector<ModuleRecord> modules;
   std::size_t nextProcess = 0;
   std::size_t nextModule = 0;
 };
 
-// The whole file, or nothing with errno set. Files under the tree report no size, so it is
-// read until its end.
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+// The whole file at path (relative to the folder open as folder), or nothing with errno set.
+// Files under the tree report no size, so it is read until its end.
+std::optional<std::string> ReadWholeFile(const std::string& path, int folder = AT_FDCWD) {
+  const int fd = ::openat(folder, path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) return std::nullopt;
   std::string text;
   char buffer[16384];
@@ -71,7 +73,8 @@ std::vector<ProcessRecord> ReadProcessList() {
   while (const dirent* entry = ::readdir(tree)) {
     const std::optional<DWORD> id = ProcessIdFromFolderName(entry->d_name);
     if (!id) continue;
-    const std::optional<std::string> comm = ReadWholeFile(ProcessFolder(*id) + "/comm");
+    const std::optional<std::string> comm =
+        ReadWholeFile(std::string(entry->d_name) + "/comm", ::dirfd(tree));
     if (!comm) continue;  // ended since the folder was listed
     processes.push_back(ProcessRecord{*id, ProcessNameFromComm(*comm)});
   }
@@ -132,9 +135,19 @@ void FillModuleEntry(const ModuleRecord& module, MODULEENTRY32& entry) {
   std::memcpy(entry.szExePath, path.data(), std::min(path.size(), sizeof entry.szExePath - 1));
 }
 
+const std::vector<ProcessRecord>& ProcessesOf(SnapshotObject& snapshot) {
+  if (!snapshot.processes)
+    snapshot.processes = snapshot.holdsProcesses ? ReadProcessList() : std::vector<ProcessRecord>{};
+  return *snapshot.processes;
+}
+
+const std::vector<ModuleRecord>& ModulesOf(SnapshotObject& snapshot) {
+  return snapshot.modules;
+}
+
 // The common part of the four walks: a snapshot, a record of the right size, a next item.
 template <typename Entry, typename Record>
-BOOL WalkStep(HANDLE snapshot, Entry* entry, std::vector<Record> SnapshotObject::*list,
+BOOL WalkStep(HANDLE snapshot, Entry* entry, const std::vector<Record>& (*list)(SnapshotObject&),
               std::size_t SnapshotObject::*next, bool first, void (*fill)(const Record&, Entry&)) {
   SnapshotObject* object = ObjectFromHandle<SnapshotObject>(snapshot);
   if (object == nullptr) {
@@ -146,7 +159,7 @@ BOOL WalkStep(HANDLE snapshot, Entry* entry, std::vector<Record> SnapshotObject:
     return FALSE;
   }
   if (first) object->*next = 0;
-  const std::vector<Record>& records = object->*list;
+  const std::vector<Record>& records = list(*object);
   if (object->*next >= records.size()) {
     SetLastError(ERROR_NO_MORE_FILES);
     return FALSE;
@@ -157,9 +170,9 @@ BOOL WalkStep(HANDLE snapshot, Entry* entry, std::vector<Record> SnapshotObject:
 
 }  // namespace
 
-// The process list for TH32CS_SNAPPROCESS; the module list of processId (0: this process)
-// for TH32CS_SNAPMODULE or TH32CS_SNAPMODULE32, which are the same here. Heaps and threads
-// are not kept.
+// The process list for TH32CS_SNAPPROCESS (read when first walked); the module list of processId
+// (0: this process) for TH32CS_SNAPMODULE or TH32CS_SNAPMODULE32, which are the same here. Heaps
+// and threads are not kept.
 HANDLE WINAPI CreateToolhelp32Snapshot(DWORD flags, DWORD processId) {
   if (std::optional<BOOL> fault = DueFault(FaultPoint::CreateToolhelp32Snapshot))
     return *fault ? HandleFromObject(new SnapshotObject) : INVALID_HANDLE_VALUE;
@@ -168,30 +181,28 @@ HANDLE WINAPI CreateToolhelp32Snapshot(DWORD flags, DWORD processId) {
     const DWORD target = processId != 0 ? processId : static_cast<DWORD>(::getpid());
     if (!ReadModuleList(target, snapshot->modules)) return INVALID_HANDLE_VALUE;
   }
-  if (flags & TH32CS_SNAPPROCESS) snapshot->processes = ReadProcessList();
+  snapshot->holdsProcesses = (flags & TH32CS_SNAPPROCESS) != 0;
   return HandleFromObject(snapshot.release());
 }
 
 BOOL WINAPI Process32First(HANDLE snapshot, LPPROCESSENTRY32 entry) {
   if (std::optional<BOOL> fault = DueFault(FaultPoint::Process32First)) return *fault;
-  return WalkStep(snapshot, entry, &SnapshotObject::processes, &SnapshotObject::nextProcess, true,
+  return WalkStep(snapshot, entry, ProcessesOf, &SnapshotObject::nextProcess, true,
                   FillProcessEntry);
 }
 
 BOOL WINAPI Process32Next(HANDLE snapshot, LPPROCESSENTRY32 entry) {
   if (std::optional<BOOL> fault = DueFault(FaultPoint::Process32Next)) return *fault;
-  return WalkStep(snapshot, entry, &SnapshotObject::processes, &SnapshotObject::nextProcess, false,
+  return WalkStep(snapshot, entry, ProcessesOf, &SnapshotObject::nextProcess, false,
                   FillProcessEntry);
 }
 
 BOOL WINAPI Module32First(HANDLE snapshot, LPMODULEENTRY32 entry) {
   if (std::optional<BOOL> fault = DueFault(FaultPoint::Module32First)) return *fault;
-  return WalkStep(snapshot, entry, &SnapshotObject::modules, &SnapshotObject::nextModule, true,
-                  FillModuleEntry);
+  return WalkStep(snapshot, entry, ModulesOf, &SnapshotObject::nextModule, true, FillModuleEntry);
 }
 
 BOOL WINAPI Module32Next(HANDLE snapshot, LPMODULEENTRY32 entry) {
   if (std::optional<BOOL> fault = DueFault(FaultPoint::Module32Next)) return *fault;
-  return WalkStep(snapshot, entry, &SnapshotObject::modules, &SnapshotObject::nextModule, false,
-                  FillModuleEntry);
+  return WalkStep(snapshot, entry, ModulesOf, &SnapshotObject::nextModule, false, FillModuleEntry);
 }

@@ -21,6 +21,8 @@ case "$action" in
 start)
   mkdir -p "$prefix"
   : >"$log"
+  # A server left over from a run that was cut short, and whatever it still runs, goes first.
+  wineserver -k >>"$log" 2>&1 </dev/null || true
   # Lingers a minute after its last program ends, so a run that is cut short leaves no
   # server behind for long.
   wineserver -p60 >>"$log" 2>&1 </dev/null

@@ -1,5 +1,7 @@
 #include "blackbox/blackbox.h"
 
+#include <gtest/gtest.h>
+
 ChildResult RunQuentixExe(const std::vector<std::string>& arguments) {
   std::vector<std::string> argv{QUENTIX_EXE_PATH};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
@@ -10,6 +12,43 @@ std::string Lines(const std::vector<std::string>& lines) {
   std::string text;
   for (const std::string& line : lines) text += line + "\r\n";
   return text;
+}
+
+std::string CheckedSample(SampleKind kind, const std::string& path) {
+  switch (kind) {
+    case SampleKind::Fine:
+      return Lines({"", path + " is fine...", "      Retained In Memory   :ON ",
+                    "      Unattended Execution :ON "});
+    case SampleKind::Recompile:
+      return Lines({"      Retained In Memory   :ON ", "      Unattended Execution :OFF ",
+                    "       " + path + " <<< Please Recompile!"});
+    case SampleKind::Version5:
+      return Lines({"", path + " is a BR5 file..."});
+    case SampleKind::NoHeader:
+      break;
+  }
+  return "";
+}
+
+bool IsTimeLine(const std::string& text) {
+  const std::string shape = "Aaa Aaa 00 00:00:00 0000\r\n";
+  if (text.size() != shape.size()) return false;
+  for (std::size_t i = 0; i < shape.size(); ++i) {
+    const char c = text[i];
+    const bool ok = shape[i] == '0'   ? (c >= '0' && c <= '9')
+                    : shape[i] == 'A' ? (c >= 'A' && c <= 'Z')
+                    : shape[i] == 'a' ? (c >= 'a' && c <= 'z')
+                                      : c == shape[i];
+    if (!ok) return false;
+  }
+  return true;
+}
+
+std::string AfterTheTimeLine(const ChildResult& result) {
+  const std::size_t start = kBanner.size() + 26;
+  EXPECT_EQ(result.out.substr(0, kBanner.size()), kBanner);
+  EXPECT_TRUE(IsTimeLine(result.out.substr(kBanner.size(), 26))) << result.out;
+  return result.out.size() < start ? "" : result.out.substr(start);
 }
 
 // Written out here, not taken from the program, so that a change to either shows.
@@ -49,3 +88,58 @@ const std::string kRecompileNote = Lines({
     "https://support.example.com/kb/qxkb-0102",
 });
 const std::string kTerminationText = "\r\nabnormal program termination\r\n";
+
+#if !defined(_WIN32)
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+extern char** environ;
+
+SampleHost::SampleHost(std::vector<std::string> arguments) {
+  const std::string program = std::string(QUENTIX_TEST_TOOLS_DIR) + "/../tools/sample_host";
+  arguments.insert(arguments.begin(), program);
+  int out[2];
+  if (::pipe(out) != 0) throw std::runtime_error("pipe failed");
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+  posix_spawn_file_actions_addclose(&actions, out[0]);
+  std::vector<char*> argv;
+  for (std::string& argument : arguments) argv.push_back(argument.data());
+  argv.push_back(nullptr);
+  const int failed = ::posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(out[1]);
+  if (failed != 0) {
+    ::close(out[0]);
+    throw std::runtime_error("cannot start " + program);
+  }
+  std::string line;
+  for (char c = 0; ::read(out[0], &c, 1) == 1 && c != '\n';) line += c;
+  ready_ = line == "ready";
+  ::close(out[0]);
+}
+
+SampleHost::~SampleHost() {
+  ::kill(pid_, SIGKILL);
+  while (::waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
+  }
+}
+
+std::vector<std::string> SampleHost::InMapOrder(std::vector<std::string> files) const {
+  std::ifstream in("/proc/" + std::to_string(pid_) + "/maps");
+  const std::string maps((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::sort(files.begin(), files.end(), [&](const std::string& a, const std::string& b) {
+    return maps.find(" " + a + "\n") < maps.find(" " + b + "\n");
+  });
+  return files;
+}
+#endif

@@ -4,43 +4,19 @@
 // Windows test bed registers its own catalog server instead.
 #if !defined(_WIN32)
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <string>
 #include <vector>
 
 #include "blackbox/blackbox.h"
-#include "platform/win32.h"
-#include "sample_dll.h"
+#include "driver/system_info.h"
 #include "support/temp_folder.h"
-
-extern char** environ;
 
 namespace {
 
-std::string MachineName() {
-  char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
-  DWORD size = sizeof name;
-  return GetComputerNameA(name, &size) ? name : "";
-}
-
 std::string Announcement() {
-  return Lines({"", "Opening the COM+ catalog on " + MachineName() + "...", ""});
-}
-
-// What follows the banner and the time line ("Www Mmm dd hh:mm:ss yyyy" and its line end).
-std::string AfterTimeLine(const ChildResult& result) {
-  const std::size_t start = kBanner.size() + 26;
-  EXPECT_EQ(result.out.substr(0, kBanner.size()), kBanner);
-  EXPECT_EQ(result.out.substr(start - 2, 2), "\r\n");
-  return result.out.size() < start ? "" : result.out.substr(start);
-}
-
-bool EndsWith(const std::string& text, const std::string& end) {
-  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+  return Lines(
+      {"", "Opening the COM+ catalog on " + std::string(LocalSystem.MachineName) + "...", ""});
 }
 
 // The host scan starts with its own announcement, or with the report that it cannot run.
@@ -58,79 +34,39 @@ std::string SummaryFor(const std::string& report) {
                                                                         : kCatalogSummary;
 }
 
-std::string ToolPath(const std::string& relative) {
-  return std::string(QUENTIX_TEST_TOOLS_DIR) + "/" + relative;
-}
-
 // quentix with the fake catalog of data registered in its process (tests/tools).
 ChildResult RunWithCatalog(const TempFolder& folder, const std::string& data,
                            const std::vector<std::string>& arguments) {
-  const std::string helper = ToolPath("tools/quentix_with_fakes");
+  const std::string helper = std::string(QUENTIX_TEST_TOOLS_DIR) + "/tools/quentix_with_fakes";
   std::vector<std::string> argv{helper, folder.Write("catalog.txt", data)};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
   return RunChild(helper, argv);
 }
 
-// A stand-in host process holding the given file mapped, for as long as this object lives.
-class SampleHost {
- public:
-  explicit SampleHost(const std::string& file) {
-    int ready[2];
-    if (::pipe(ready) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, ready[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, ready[0]);
-    const std::string program = ToolPath("../tools/sample_host");
-    std::vector<char*> argv{const_cast<char*>(program.c_str()), const_cast<char*>(file.c_str()),
-                            nullptr};
-    if (::posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ) != 0)
-      pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(ready[1]);
-    char line[6] = {};
-    running_ =
-        pid_ > 0 && ::read(ready[0], line, sizeof line) == 6 && std::string(line, 6) == "ready\n";
-    ::close(ready[0]);
-  }
-  SampleHost(const SampleHost&) = delete;
-  SampleHost& operator=(const SampleHost&) = delete;
-  ~SampleHost() {
-    if (pid_ <= 0) return;
-    ::kill(pid_, SIGKILL);
-    ::waitpid(pid_, nullptr, 0);
-  }
-  bool Running() const { return running_; }
-
- private:
-  pid_t pid_ = -1;
-  bool running_ = false;
-};
-
 TEST(CatalogMode, WithoutACatalogTheAnnouncementLeadsStraightToTheHostScan) {
   const ChildResult result = RunQuentixExe({"/sc"});
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.err, "");
-  const std::string report = AfterTimeLine(result);
+  const std::string report = AfterTheTimeLine(result);
   const std::string announcement = Announcement();
   ASSERT_EQ(report.substr(0, announcement.size()), announcement);
   EXPECT_TRUE(StartsTheHostScan(report.substr(announcement.size()))) << report;
-  EXPECT_TRUE(EndsWith(report, SummaryFor(report))) << report;
+  EXPECT_TRUE(report.ends_with(SummaryFor(report))) << report;
 }
 
 TEST(CatalogMode, FileToRecompileFoundOnlyByTheHostScanStillGivesTheNote) {
   TempFolder folder;
   const std::string path = folder.Write("hosted.dll", MakeSampleDll(SampleKind::Recompile));
-  SampleHost host(path);
-  ASSERT_TRUE(host.Running());
+  SampleHost host({path});
+  ASSERT_TRUE(host.Ready());
   const ChildResult result = RunQuentixExe({"/sc"});
   EXPECT_EQ(result.status, 0);
-  const std::string report = AfterTimeLine(result);
+  const std::string report = AfterTheTimeLine(result);
   if (report.find("Error Detected: TOKEN_ADJUST_PRIVILEGES") != std::string::npos)
     GTEST_SKIP() << "the host scan cannot run here";
   EXPECT_NE(report.find("       " + path + " <<< Please Recompile!\r\n"), std::string::npos)
       << report;
-  EXPECT_TRUE(EndsWith(report, kRecompileNote));
+  EXPECT_TRUE(report.ends_with(kRecompileNote));
 }
 
 TEST(CatalogMode, CatalogBlockListsEveryApplicationWithItsOwnComponents) {
@@ -140,49 +76,26 @@ TEST(CatalogMode, CatalogBlockListsEveryApplicationWithItsOwnComponents) {
   const std::string version5 = folder.Write("v5.dll", MakeSampleDll(SampleKind::Version5));
   const std::string missing = (folder.Path() / "gone.dll").string();
   // The file to recompile belongs to the second of two applications of one name.
-  const std::string data =
-      "application \"Web Shop\"\n"
-      "component \"Shop.Cart\" dll \"" +
-      fine +
-      "\"\n"
-      "application \"Web Shop\"\n"
-      "component \"Shop.Legacy\" dll \"" +
-      recompile +
-      "\"\n"
-      "component \"Shop.Report\" dll \"" +
-      version5 +
-      "\"\n"
-      "application \"Idle\"\n"
-      "component \"Idle.Gone\" dll \"" +
-      missing + "\"\n";
+  const auto quoted = [](const std::string& path) { return " dll \"" + path + "\"\n"; };
+  const std::string data = "application \"Web Shop\"\ncomponent \"Shop.Cart\"" + quoted(fine) +
+                           "application \"Web Shop\"\ncomponent \"Shop.Legacy\"" +
+                           quoted(recompile) + "component \"Shop.Report\"" + quoted(version5) +
+                           "application \"Idle\"\ncomponent \"Idle.Gone\"" + quoted(missing);
   const ChildResult result = RunWithCatalog(folder, data, {"-sc"});
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.err, "");
   const std::string block =
-      Announcement() + Lines({"Scanning Web Shop (1 component)",
-                              "   ProgID: Shop.Cart",
-                              "",
-                              fine + " is fine...",
-                              "      Retained In Memory   :ON ",
-                              "      Unattended Execution :ON ",
-                              "",
-                              "Scanning Web Shop (2 components)",
-                              "   ProgID: Shop.Legacy",
-                              "      Retained In Memory   :ON ",
-                              "      Unattended Execution :OFF ",
-                              "       " + recompile + " <<< Please Recompile!",
-                              "   ProgID: Shop.Report",
-                              "",
-                              version5 + " is a BR5 file...",
-                              "",
-                              "Scanning Idle (1 component)",
-                              "   ProgID: Idle.Gone",
-                              "Unable to open: " + missing,
-                              ""});
-  const std::string report = AfterTimeLine(result);
+      Announcement() + Lines({"Scanning Web Shop (1 component)", "   ProgID: Shop.Cart"}) +
+      CheckedSample(SampleKind::Fine, fine) +
+      Lines({"", "Scanning Web Shop (2 components)", "   ProgID: Shop.Legacy"}) +
+      CheckedSample(SampleKind::Recompile, recompile) + Lines({"   ProgID: Shop.Report"}) +
+      CheckedSample(SampleKind::Version5, version5) +
+      Lines({"", "Scanning Idle (1 component)", "   ProgID: Idle.Gone",
+             "Unable to open: " + missing, ""});
+  const std::string report = AfterTheTimeLine(result);
   ASSERT_EQ(report.substr(0, block.size()), block);
   EXPECT_TRUE(StartsTheHostScan(report.substr(block.size())));
-  EXPECT_TRUE(EndsWith(report, kRecompileNote));
+  EXPECT_TRUE(report.ends_with(kRecompileNote));
 }
 
 TEST(CatalogMode, DllValueWithoutTextEndsTheRunWithStatusThree) {
@@ -194,7 +107,7 @@ TEST(CatalogMode, DllValueWithoutTextEndsTheRunWithStatusThree) {
                                             {"/sc"});
   EXPECT_EQ(result.status, 3);
   EXPECT_EQ(result.err, kTerminationText);
-  EXPECT_EQ(AfterTimeLine(result),
+  EXPECT_EQ(AfterTheTimeLine(result),
             Announcement() + Lines({"Scanning Batch (2 components)", "   ProgID: Batch.Odd"}));
 }
 

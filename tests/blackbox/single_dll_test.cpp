@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "blackbox/blackbox.h"
-#include "sample_dll.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -10,24 +9,8 @@ namespace {
 struct Outcome {
   const char* name;
   std::string bytes;
-  std::string (*report)(const std::string& path);  // lines between banner and summary
-  bool recompile;
+  SampleKind reported;  // the sample whose report the file gets
 };
-
-std::string FineReport(const std::string& path) {
-  return Lines({"", path + " is fine...", "      Retained In Memory   :ON ",
-                "      Unattended Execution :ON "});
-}
-std::string Version5Report(const std::string& path) {
-  return Lines({"", path + " is a BR5 file..."});
-}
-std::string RecompileReport(const std::string& path) {
-  return Lines({"      Retained In Memory   :ON ", "      Unattended Execution :OFF ",
-                "       " + path + " <<< Please Recompile!"});
-}
-std::string NoReport(const std::string&) {
-  return "";
-}
 
 void PrintTo(const Outcome& outcome, std::ostream* out) {
   *out << outcome.name;
@@ -39,22 +22,24 @@ TEST_P(SingleDllTest, PrintsTheVerdictAndTheMatchingSummary) {
   TempFolder folder;
   const std::string path = folder.Write("sample.dll", GetParam().bytes);
   ChildResult result = RunQuentixExe({path});
-  EXPECT_EQ(result.out, kBanner + GetParam().report(path) +
-                            (GetParam().recompile ? kRecompileNote : kSingleDllSummary));
+  const SampleKind reported = GetParam().reported;
+  EXPECT_EQ(result.out,
+            kBanner + CheckedSample(reported, path) +
+                (reported == SampleKind::Recompile ? kRecompileNote : kSingleDllSummary));
   EXPECT_EQ(result.err, "");
   EXPECT_EQ(result.status, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Outcomes, SingleDllTest,
-    testing::Values(Outcome{"Fine", MakeSampleDll(SampleKind::Fine), FineReport, false},
-                    Outcome{"Version5", MakeSampleDll(SampleKind::Version5), Version5Report, false},
-                    Outcome{"Recompile", MakeSampleDll(SampleKind::Recompile), RecompileReport,
-                            true},
-                    Outcome{"NoHeader", MakeSampleDll(SampleKind::NoHeader), NoReport, false},
-                    Outcome{"Empty", "", NoReport, false},
-                    Outcome{"HeaderPastTheLimit",
-                            std::string(64000, '\0') + MakeProjectHeader(0x00), NoReport, false}),
+    testing::Values(
+        Outcome{"Fine", MakeSampleDll(SampleKind::Fine), SampleKind::Fine},
+        Outcome{"Version5", MakeSampleDll(SampleKind::Version5), SampleKind::Version5},
+        Outcome{"Recompile", MakeSampleDll(SampleKind::Recompile), SampleKind::Recompile},
+        Outcome{"NoHeader", MakeSampleDll(SampleKind::NoHeader), SampleKind::NoHeader},
+        Outcome{"Empty", "", SampleKind::NoHeader},
+        Outcome{"HeaderPastTheLimit", std::string(64000, '\0') + MakeProjectHeader(0x00),
+                SampleKind::NoHeader}),
     [](const testing::TestParamInfo<Outcome>& param) { return param.param.name; });
 
 TEST(SingleDllMode, FileThatCannotBeOpenedIsNamedOnce) {
@@ -71,7 +56,7 @@ TEST(SingleDllMode, OnlyTheFirstArgumentCounts) {
   TempFolder folder;
   const std::string path = folder.Write("x.dll", MakeSampleDll(SampleKind::Fine));
   ChildResult result = RunQuentixExe({path, "/sc", "/?"});
-  EXPECT_EQ(result.out, kBanner + FineReport(path) + kSingleDllSummary);
+  EXPECT_EQ(result.out, kBanner + CheckedSample(SampleKind::Fine, path) + kSingleDllSummary);
   EXPECT_EQ(result.status, 0);
 }
 

@@ -13,22 +13,11 @@
 #include <thread>
 
 #include "blackbox/blackbox.h"
-#include "sample_dll.h"
 #include "support/temp_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string FineReport(const std::string& path) {
-  return Lines({"", path + " is fine...", "      Retained In Memory   :ON ",
-                "      Unattended Execution :ON "});
-}
-
-std::string RecompileReport(const std::string& path) {
-  return Lines({"      Retained In Memory   :ON ", "      Unattended Execution :OFF ",
-                "       " + path + " <<< Please Recompile!"});
-}
 
 TEST(SpecialInputs, SparseFileOfFourGibibytesIsJudgedByItsFirstBytes) {
   TempFolder folder;
@@ -37,7 +26,8 @@ TEST(SpecialInputs, SparseFileOfFourGibibytesIsJudgedByItsFirstBytes) {
   for (const std::string& path : {headed, hollow}) {
     ASSERT_EQ(::truncate(path.c_str(), 4LL << 30), 0);
   }
-  EXPECT_EQ(RunQuentixExe({headed}).out, kBanner + FineReport(headed) + kSingleDllSummary);
+  EXPECT_EQ(RunQuentixExe({headed}).out,
+            kBanner + CheckedSample(SampleKind::Fine, headed) + kSingleDllSummary);
   EXPECT_EQ(RunQuentixExe({hollow}).out, kBanner + kSingleDllSummary);
 }
 
@@ -51,17 +41,20 @@ TEST(SpecialInputs, PathsAreReportedByteForByte) {
   const std::string longPath = (deep / name).string();
   ASSERT_EQ(longPath.size(), 4000u);
   std::ofstream(longPath, std::ios::binary) << MakeSampleDll(SampleKind::Recompile);
-  EXPECT_EQ(RunQuentixExe({longPath}).out, kBanner + RecompileReport(longPath) + kRecompileNote);
+  EXPECT_EQ(RunQuentixExe({longPath}).out,
+            kBanner + CheckedSample(SampleKind::Recompile, longPath) + kRecompileNote);
   const std::string tooLong = (deep / std::string(255, 'x') / std::string(255, 'y')).string();
   EXPECT_EQ(RunQuentixExe({tooLong}).out,
             kBanner + Lines({"Unable to open: " + tooLong}) + kSingleDllSummary);
 
   // Bytes that are not UTF-8 pass through; a newline goes out as CR LF like every other.
   const std::string odd = folder.Write("caf\xE9\xFF.dll", MakeSampleDll(SampleKind::Fine));
-  EXPECT_EQ(RunQuentixExe({odd}).out, kBanner + FineReport(odd) + kSingleDllSummary);
+  EXPECT_EQ(RunQuentixExe({odd}).out,
+            kBanner + CheckedSample(SampleKind::Fine, odd) + kSingleDllSummary);
   const std::string broken = folder.Write("two\nlines.dll", MakeSampleDll(SampleKind::Fine));
   const std::string shown = (folder.Path() / "two\r\nlines.dll").string();
-  EXPECT_EQ(RunQuentixExe({broken}).out, kBanner + FineReport(shown) + kSingleDllSummary);
+  EXPECT_EQ(RunQuentixExe({broken}).out,
+            kBanner + CheckedSample(SampleKind::Fine, shown) + kSingleDllSummary);
 }
 
 TEST(SpecialInputs, FileWithoutReadPermissionCannotBeOpenedByAnOrdinaryUser) {
@@ -84,8 +77,8 @@ TEST(SpecialInputs, FileThatChangesDuringTheRunGivesTheReportOfOneOfItsStates) {
   const std::string path = folder.Write("moving.dll", MakeSampleDll(SampleKind::Fine));
   const std::string other = folder.Write("other.dll", MakeSampleDll(SampleKind::Recompile));
   const std::set<std::string> allowed = {
-      kBanner + FineReport(path) + kSingleDllSummary,
-      kBanner + RecompileReport(path) + kRecompileNote,
+      kBanner + CheckedSample(SampleKind::Fine, path) + kSingleDllSummary,
+      kBanner + CheckedSample(SampleKind::Recompile, path) + kRecompileNote,
       kBanner + kSingleDllSummary,                                       // shrunk to nothing
       kBanner + Lines({"Unable to open: " + path}) + kSingleDllSummary,  // between the renames
   };

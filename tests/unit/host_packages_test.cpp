@@ -1,6 +1,7 @@
 // Naming what runs in a host process, from what the tracker delivers.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,7 +31,6 @@ class RegisteredTracker {
 struct PackagesCase {
   const char* what;
   TrackerSetup setup;
-  DWORD processId;
   const char* exeName;
   std::string report;
 };
@@ -41,10 +41,17 @@ void PrintTo(const PackagesCase& c, std::ostream* out) {
 
 constexpr DWORD HOST = 1200;
 constexpr DWORD OTHER = 3400;
+const char* const WEB = "inetinfo.exe";
+const char* const SURROGATE = "dllhost.exe";
 const std::string IIS_LINE = "IIS In-Process Applications\r\n";
+const std::string TWO_LINES = "Sales\r\nOrders\r\n";
 
-std::vector<FakePackage> TwoForHost() {
-  return {{u"Sales", HOST}, {u"Ledger", OTHER}, {u"Orders", HOST}};
+using enum TrackerCall;
+using enum TrackerOutcome;
+
+// Two packages of the host with one of another process between them, and the faults given.
+TrackerSetup TwoForHost(std::vector<TrackerFault> faults = {}, std::optional<LONG> count = {}) {
+  return {{{u"Sales", HOST}, {u"Ledger", OTHER}, {u"Orders", HOST}}, std::move(faults), count};
 }
 
 class PrintHostPackagesTest : public testing::TestWithParam<PackagesCase> {};
@@ -54,7 +61,7 @@ TEST_P(PrintHostPackagesTest, PrintsTheLinesAndReleasesEverything) {
   {
     RegisteredTracker tracker(c.setup);
     ReportCapture capture;
-    const bool printed = PrintHostPackages(c.processId, c.exeName);
+    const bool printed = PrintHostPackages(HOST, c.exeName);
     EXPECT_EQ(capture.Text(), c.report);
     EXPECT_EQ(printed, !c.report.empty());
   }
@@ -63,101 +70,56 @@ TEST_P(PrintHostPackagesTest, PrintsTheLinesAndReleasesEverything) {
 
 INSTANTIATE_TEST_SUITE_P(
     Tracker, PrintHostPackagesTest,
-    testing::Values(
-        PackagesCase{"two packages in index order",
-                     {TwoForHost()},
-                     HOST,
-                     "dllhost.exe",
-                     "Sales\r\nOrders\r\n"},
-        PackagesCase{"host id matches no item", {TwoForHost()}, 99, "dllhost.exe", ""},
-        PackagesCase{"repeated names each printed",
-                     {{{u"Same", HOST}, {u"Same", HOST}}},
-                     HOST,
-                     "dllhost.exe",
-                     "Same\r\nSame\r\n"},
-        PackagesCase{"item without the package interface is passed over",
-                     {{{u"Hidden", HOST, false}, {u"Shown", HOST}}},
-                     HOST,
-                     "dllhost.exe",
-                     "Shown\r\n"},
-        PackagesCase{"empty list, web server", {}, HOST, "inetinfo.exe", IIS_LINE},
-        PackagesCase{"empty list, surrogate", {}, HOST, "dllhost.exe", ""},
-        PackagesCase{"packages elsewhere, web server in capitals",
-                     {{{u"A", OTHER}, {u"B", OTHER}}},
-                     HOST,
-                     "INETINFO.EXE",
-                     IIS_LINE},
-        PackagesCase{"web server running a package",
-                     {TwoForHost()},
-                     HOST,
-                     "inetinfo.exe",
-                     "Sales\r\nOrders\r\n"},
-        PackagesCase{"tracker not created",
-                     {TwoForHost(), {{TrackerCall::Create, TrackerOutcome::Fail}}},
-                     HOST,
-                     "inetinfo.exe",
-                     ""},
-        PackagesCase{"tracker created without a pointer",
-                     {TwoForHost(), {{TrackerCall::Create, TrackerOutcome::DeliverNothing}}},
-                     HOST,
-                     "inetinfo.exe",
-                     ""},
-        PackagesCase{"refresh failing is not looked at",
-                     {TwoForHost(), {{TrackerCall::Refresh, TrackerOutcome::Fail}}},
-                     HOST,
-                     "dllhost.exe",
-                     "Sales\r\nOrders\r\n"},
-        PackagesCase{"count not delivered counts as none",
-                     {TwoForHost(), {{TrackerCall::Count, TrackerOutcome::Fail}}},
-                     HOST,
-                     "inetinfo.exe",
-                     IIS_LINE},
-        PackagesCase{"count delivered with a failure still counts",
-                     {TwoForHost(), {{TrackerCall::Count, TrackerOutcome::FailAfterDelivery}}},
-                     HOST,
-                     "dllhost.exe",
-                     "Sales\r\nOrders\r\n"},
-        PackagesCase{
-            "negative count gives no pass", {TwoForHost(), {}, -1}, HOST, "inetinfo.exe", IIS_LINE},
-        PackagesCase{"count beyond the list",
-                     {TwoForHost(), {}, 5},
-                     HOST,
-                     "dllhost.exe",
-                     "Sales\r\nOrders\r\n"},
-        PackagesCase{"item not delivered, the next still read",
-                     {TwoForHost(), {{TrackerCall::Item, TrackerOutcome::Fail, 0}}},
-                     HOST,
-                     "dllhost.exe",
-                     "Orders\r\n"},
-        PackagesCase{
-            "interface query succeeding without a pointer",
-            {TwoForHost(), {{TrackerCall::QueryRunningPackage, TrackerOutcome::DeliverNothing, 2}}},
-            HOST,
-            "dllhost.exe",
-            "Sales\r\n"},
-        PackagesCase{"process id not delivered matches nothing",
-                     {TwoForHost(), {{TrackerCall::ProcessId, TrackerOutcome::DeliverNothing}}},
-                     HOST,
-                     "inetinfo.exe",
-                     IIS_LINE},
-        PackagesCase{"name not delivered prints an empty line",
-                     {TwoForHost(), {{TrackerCall::Name, TrackerOutcome::Fail, 0}}},
-                     HOST,
-                     "dllhost.exe",
-                     "\r\nOrders\r\n"},
-        PackagesCase{"name ends at its first NUL",
-                     {{{std::u16string(u"Cut\0off", 7), HOST}}},
-                     HOST,
-                     "dllhost.exe",
-                     "Cut\r\n"}));
+    testing::Values(PackagesCase{"two packages in index order", TwoForHost(), SURROGATE, TWO_LINES},
+                    PackagesCase{"web server running a package", TwoForHost(), WEB, TWO_LINES},
+                    PackagesCase{
+                        "packages of others only", {{{u"A", OTHER}, {u"B", OTHER}}}, SURROGATE, ""},
+                    PackagesCase{"packages of others only, web server in capitals",
+                                 {{{u"A", OTHER}, {u"B", OTHER}}},
+                                 "INETINFO.EXE",
+                                 IIS_LINE},
+                    PackagesCase{"repeated names each printed",
+                                 {{{u"Same", HOST}, {u"Same", HOST}}},
+                                 SURROGATE,
+                                 "Same\r\nSame\r\n"},
+                    PackagesCase{"item without the package interface is passed over",
+                                 {{{u"Hidden", HOST, false}, {u"Shown", HOST}}},
+                                 SURROGATE,
+                                 "Shown\r\n"},
+                    PackagesCase{"empty list, web server", {}, WEB, IIS_LINE},
+                    PackagesCase{"empty list, surrogate", {}, SURROGATE, ""},
+                    PackagesCase{"tracker not created", TwoForHost({{Create, Fail}}), WEB, ""},
+                    PackagesCase{"tracker created without a pointer",
+                                 TwoForHost({{Create, DeliverNothing}}), WEB, ""},
+                    PackagesCase{"refresh failing is not looked at", TwoForHost({{Refresh, Fail}}),
+                                 SURROGATE, TWO_LINES},
+                    PackagesCase{"count not delivered counts as none", TwoForHost({{Count, Fail}}),
+                                 WEB, IIS_LINE},
+                    PackagesCase{"count delivered with a failure still counts",
+                                 TwoForHost({{Count, FailAfterDelivery}}), SURROGATE, TWO_LINES},
+                    PackagesCase{"negative count gives no pass", TwoForHost({}, -1), WEB, IIS_LINE},
+                    PackagesCase{"count beyond the list", TwoForHost({}, 5), SURROGATE, TWO_LINES},
+                    PackagesCase{"item not delivered, the next still read",
+                                 TwoForHost({{Item, Fail, 0}}), SURROGATE, "Orders\r\n"},
+                    PackagesCase{"interface query succeeding without a pointer",
+                                 TwoForHost({{QueryRunningPackage, DeliverNothing, 2}}), SURROGATE,
+                                 "Sales\r\n"},
+                    PackagesCase{"process id not delivered matches nothing",
+                                 TwoForHost({{ProcessId, DeliverNothing}}), WEB, IIS_LINE},
+                    PackagesCase{"name not delivered prints an empty line",
+                                 TwoForHost({{Name, Fail, 0}}), SURROGATE, "\r\nOrders\r\n"},
+                    PackagesCase{"name ends at its first NUL",
+                                 {{{std::u16string(u"Cut\0off", 7), HOST}}},
+                                 SURROGATE,
+                                 "Cut\r\n"}));
 
 #if !defined(_WIN32)
 // This system registers no tracker class of its own.
 TEST(PrintHostPackages, WithoutATrackerClassPrintsNothingForEitherHost) {
   CoInitialize(nullptr);
   ReportCapture capture;
-  EXPECT_FALSE(PrintHostPackages(HOST, "inetinfo.exe"));
-  EXPECT_FALSE(PrintHostPackages(HOST, "dllhost.exe"));
+  EXPECT_FALSE(PrintHostPackages(HOST, WEB));
+  EXPECT_FALSE(PrintHostPackages(HOST, SURROGATE));
   EXPECT_EQ(capture.Text(), "");
   CoUninitialize();
 }

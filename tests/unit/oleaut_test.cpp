@@ -1,5 +1,6 @@
 // BSTR layout, VARIANT ownership and code-page conversion at their edges. Cases that hold on
-// every system run everywhere; the rest check choices of our own Linux layer.
+// every system run everywhere; the rest check choices of our own Linux layer. What the system's
+// own calls print for the same edges is compared by tests/tools/com_differential.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -20,17 +21,6 @@ WideString Wide(std::u16string_view text) {
   return WideString(text.begin(), text.end());
 }
 
-class CountedObject : public IUnknown {
- public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
-  ULONG STDMETHODCALLTYPE Release() override { return --references; }
-  ULONG references = 1;
-};
-
 TEST(Bstr, CarriesItsByteLengthAndATerminator) {
   BSTR text = SysAllocStringLen(Wide(u"ab\0cd").c_str(), 5);
   std::uint32_t bytes;
@@ -44,24 +34,6 @@ TEST(Bstr, CarriesItsByteLengthAndATerminator) {
   EXPECT_EQ(SysStringLen(blank), 3u);
   EXPECT_EQ(blank[3], OLECHAR(0));
   SysFreeString(blank);
-  SysFreeString(nullptr);
-  EXPECT_EQ(SysStringLen(nullptr), 0u);
-  EXPECT_EQ(SysAllocString(nullptr), nullptr);
-}
-
-TEST(Variant, CopyAndClearCountInterfaceReferences) {
-  CountedObject object;
-  VARIANT held;
-  VariantInit(&held);
-  held.vt = VT_UNKNOWN;
-  held.punkVal = &object;
-  VARIANT copy;
-  VariantInit(&copy);
-  ASSERT_EQ(VariantCopy(&copy, &held), S_OK);
-  EXPECT_EQ(object.references, 2u);
-  ASSERT_EQ(VariantClear(&copy), S_OK);
-  EXPECT_EQ(copy.vt, VT_EMPTY);
-  EXPECT_EQ(object.references, 1u);
 }
 
 TEST(Variant, FailedConversionLeavesTheDestination) {
@@ -114,32 +86,6 @@ INSTANTIATE_TEST_SUITE_P(
                     Utf8Case{"LastScalar", "\xF4\x8F\xBF\xBF", u"\U0010FFFF"},
                     Utf8Case{"EmbeddedNul", std::string("a\0b", 3), std::u16string(u"a\0b", 3)}),
     [](const testing::TestParamInfo<Utf8Case>& param) { return param.param.name; });
-
-TEST(CodePages, FollowTheWindowsContract) {
-  OLECHAR wide[4];
-  SetLastError(0);
-  EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, "DLL", -1, nullptr, 0), 4);
-  EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, "DLL", -1, wide, 3), 0);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
-  EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, "DLL", 0, wide, 4), 0);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-
-  const OLECHAR unpaired[] = {OLECHAR(u'a'), OLECHAR(0xDC00), OLECHAR(0xD800), 0};
-  char narrow[16];
-  int bytes = WideCharToMultiByte(CP_UTF8, 0, unpaired, -1, narrow, 16, nullptr, nullptr);
-  EXPECT_EQ(std::string(narrow, static_cast<std::size_t>(bytes)),
-            std::string("a\xEF\xBF\xBD\xEF\xBF\xBD", 8));
-  SetLastError(0);
-  EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, unpaired, -1, narrow, 7, nullptr, nullptr), 0);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
-}
-
-TEST(Lstrcmp, TellsEqualNamesApart) {
-  EXPECT_EQ(lstrcmpA("MyApp", "MyApp"), 0);
-  EXPECT_NE(lstrcmpA("MyApp", "myapp"), 0);
-  EXPECT_NE(lstrcmpA("MyApp", "MyApp "), 0);
-  EXPECT_EQ(lstrcmpA("", ""), 0);
-}
 
 #if !defined(_WIN32)
 TEST(LinuxCodePages, AnsiIsUtf8AndOtherPagesAreRefused) {

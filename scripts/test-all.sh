@@ -7,6 +7,12 @@ cmake --preset linux -DQUENTIX_WARNINGS_AS_ERRORS=ON >/dev/null
 cmake --build --preset linux -j2
 ctest --preset linux
 
+# The Linux suite again under AddressSanitizer and UndefinedBehaviorSanitizer; the first
+# finding fails the run.
+cmake --preset linux-sanitize -DQUENTIX_WARNINGS_AS_ERRORS=ON >/dev/null
+cmake --build --preset linux-sanitize -j2
+ctest --preset linux-sanitize
+
 # Windows x64: cross-compiled with mingw-w64; its suites run under Wine in the test bed.
 windows_start=$SECONDS
 cmake --preset windows-x64 -DQUENTIX_WARNINGS_AS_ERRORS=ON >/dev/null

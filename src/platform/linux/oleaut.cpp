@@ -240,7 +240,7 @@ void WINAPI SysFreeString(BSTR text) {
 
 UINT WINAPI SysStringLen(BSTR text) {
   if (text == nullptr) return 0;
-  return *PrefixOf(text) / sizeof(OLECHAR);
+  return static_cast<UINT>(*PrefixOf(text) / sizeof(OLECHAR));
 }
 
 void WINAPI VariantInit(VARIANTARG* variant) {

@@ -126,14 +126,6 @@ class HostProcess {
   PROCESS_INFORMATION process_{};
 };
 
-// What follows the banner and the time line ("Www Mmm dd hh:mm:ss yyyy" and its line end).
-std::string AfterTimeLine(const ChildResult& result) {
-  const std::size_t start = kBanner.size() + 26;
-  EXPECT_EQ(result.out.substr(0, kBanner.size()), kBanner);
-  EXPECT_EQ(result.out.substr(start - 2, 2), "\r\n");
-  return result.out.size() < start ? "" : result.out.substr(start);
-}
-
 std::string CatalogAnnouncement() {
   return Lines({"", "Opening the COM+ catalog on " + MachineName() + "...", ""});
 }
@@ -147,23 +139,11 @@ std::string Heading(const char* exeName, DWORD processId) {
   return std::string("Scanning ") + exeName + " (PID:" + std::to_string(processId) + ") ";
 }
 
-std::string FineReport(const std::string& path) {
-  return Lines({"", path + " is fine...", "      Retained In Memory   :ON ",
-                "      Unattended Execution :ON "});
-}
-std::string RecompileReport(const std::string& path) {
-  return Lines({"      Retained In Memory   :ON ", "      Unattended Execution :OFF ",
-                "       " + path + " <<< Please Recompile!"});
-}
-std::string Version5Report(const std::string& path) {
-  return Lines({"", path + " is a BR5 file..."});
-}
-
 TEST(WineTestBed, WithoutServedDataNeitherClassExistsAndNoHostRuns) {
   const ChildResult result = RunQuentixExe({"/sc"});
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.err, "");
-  EXPECT_EQ(AfterTimeLine(result),
+  EXPECT_EQ(AfterTheTimeLine(result),
             CatalogAnnouncement() + HostScanAnnouncement() + kCatalogSummary);
 }
 
@@ -187,13 +167,14 @@ TEST(DefaultModeUnderWine, ReportsEachHostWithItsPackagesAndItsModules) {
   const ChildResult result = RunQuentixExe({});
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.err, "");
-  EXPECT_EQ(AfterTimeLine(result), HostScanAnnouncement() + Heading("inetinfo.exe", web.Id()) +
-                                       Lines({"IIS In-Process Applications"}) + FineReport(fine) +
-                                       Lines({"", ""}) + Heading("dllhost.exe", surrogate.Id()) +
-                                       Lines({"Sales", "Orders"}) + RecompileReport(recompile) +
-                                       Version5Report(version5) + Lines({"", ""}) +
-                                       Heading("dllhost.exe", idle.Id()) + " System Package " +
-                                       Lines({"", ""}) + kRecompileNote);
+  EXPECT_EQ(AfterTheTimeLine(result),
+            HostScanAnnouncement() + Heading("inetinfo.exe", web.Id()) +
+                Lines({"IIS In-Process Applications"}) + CheckedSample(SampleKind::Fine, fine) +
+                Lines({"", ""}) + Heading("dllhost.exe", surrogate.Id()) +
+                Lines({"Sales", "Orders"}) + CheckedSample(SampleKind::Recompile, recompile) +
+                CheckedSample(SampleKind::Version5, version5) + Lines({"", ""}) +
+                Heading("dllhost.exe", idle.Id()) + " System Package " + Lines({"", ""}) +
+                kRecompileNote);
 }
 
 // Both registered classes in one run: the catalog block, every application with its own
@@ -223,17 +204,17 @@ TEST(CatalogModeUnderWine, ReportsTheCatalogThenTheHosts) {
   const ChildResult result = RunQuentixExe({"/SC"});
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.err, "");
-  EXPECT_EQ(AfterTimeLine(result),
-            CatalogAnnouncement() +
-                Lines({"Scanning Web Shop (1 component)", "   ProgID: Shop.Cart"}) +
-                FineReport(fine) +
-                Lines({"", "Scanning Web Shop (2 components)", "   ProgID: Shop.Legacy"}) +
-                RecompileReport(recompile) + Lines({"   ProgID: Shop.Report"}) +
-                Version5Report(version5) +
-                Lines({"", "Scanning Idle (0 components)", "", "Scanning Batch (1 component)",
-                       "   ProgID: Batch.Gone", "Unable to open: " + missing, ""}) +
-                HostScanAnnouncement() + Heading("dllhost.exe", surrogate.Id()) +
-                Lines({"Web Shop"}) + FineReport(hosted) + Lines({"", ""}) + kRecompileNote);
+  EXPECT_EQ(
+      AfterTheTimeLine(result),
+      CatalogAnnouncement() + Lines({"Scanning Web Shop (1 component)", "   ProgID: Shop.Cart"}) +
+          CheckedSample(SampleKind::Fine, fine) +
+          Lines({"", "Scanning Web Shop (2 components)", "   ProgID: Shop.Legacy"}) +
+          CheckedSample(SampleKind::Recompile, recompile) + Lines({"   ProgID: Shop.Report"}) +
+          CheckedSample(SampleKind::Version5, version5) +
+          Lines({"", "Scanning Idle (0 components)", "", "Scanning Batch (1 component)",
+                 "   ProgID: Batch.Gone", "Unable to open: " + missing, ""}) +
+          HostScanAnnouncement() + Heading("dllhost.exe", surrogate.Id()) + Lines({"Web Shop"}) +
+          CheckedSample(SampleKind::Fine, hosted) + Lines({"", ""}) + kRecompileNote);
 }
 
 // A "DLL" value that has no text ends the run from inside the COM text helpers: what was
@@ -246,8 +227,9 @@ TEST(CatalogModeUnderWine, UnconvertibleDllValueEndsTheRunAsOnLinux) {
   const ChildResult result = RunQuentixExe({"/sc"});
   EXPECT_EQ(result.status, 3);
   EXPECT_EQ(result.err, kTerminationText);
-  EXPECT_EQ(AfterTimeLine(result), CatalogAnnouncement() + Lines({"Scanning Batch (2 components)",
-                                                                  "   ProgID: Batch.Odd"}));
+  EXPECT_EQ(
+      AfterTheTimeLine(result),
+      CatalogAnnouncement() + Lines({"Scanning Batch (2 components)", "   ProgID: Batch.Odd"}));
 }
 
 }  // namespace

@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build git clang clang-format
   libgtest-dev libgmock-dev googletest libbenchmark-dev libcap-dev libyara-dev pkg-config
-  util-linux libcap2-bin valgrind
+  util-linux libcap2-bin valgrind unzip dpkg-dev
 )
 if [[ "${1:-}" == "--windows" ]]; then
   packages+=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64)

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "fakes/catalog_stubs.h"
+#include "fakes/counted_object.h"
 
 namespace {
 
@@ -71,15 +72,13 @@ FakeValue TextValue(const std::basic_string<OLECHAR>& text) {
 
 // Reference counting, identity and the fault hook that every fake object shares.
 template <class Stub>
-class FakeObject : public Stub {
+class FakeObject : public CountedObject<Stub> {
  public:
   FakeObject(SharedState state, std::string target, const IID& iid)
-      : state_(std::move(state)), target_(std::move(target)), iid_(iid) {
-    ++liveObjects;
-  }
-  FakeObject(const FakeObject&) = delete;
-  FakeObject& operator=(const FakeObject&) = delete;
-  virtual ~FakeObject() { --liveObjects; }
+      : CountedObject<Stub>(liveObjects),
+        state_(std::move(state)),
+        target_(std::move(target)),
+        iid_(iid) {}
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
     if (object == nullptr) return E_POINTER;
@@ -92,19 +91,7 @@ class FakeObject : public Stub {
         return outcome.result;
       }
     }
-    *object = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IDispatch) &&
-        !IsEqualIID(riid, iid_))
-      return E_NOINTERFACE;
-    *object = static_cast<Stub*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
+    return this->OfferSelf(riid, {&IID_IDispatch, &iid_}, object);
   }
 
  protected:
@@ -116,7 +103,6 @@ class FakeObject : public Stub {
   SharedState state_;
   std::string target_;
   const IID& iid_;
-  ULONG references_ = 1;
 };
 
 // A catalog object: an application (component < 0) or one of its components.
@@ -249,30 +235,14 @@ class FakeCatalogRoot final : public FakeObject<CatalogStub> {
   }
 };
 
-class FakeClassObject final : public IClassFactory {
+class FakeClassObject final : public CountedObject<IClassFactory> {
  public:
   explicit FakeClassObject(FakeCatalogData data)
-      : state_(std::make_shared<CatalogState>(std::move(data))) {
-    ++liveObjects;
-  }
-  FakeClassObject(const FakeClassObject&) = delete;
-  FakeClassObject& operator=(const FakeClassObject&) = delete;
-  virtual ~FakeClassObject() { --liveObjects; }
+      : CountedObject<IClassFactory>(liveObjects),
+        state_(std::make_shared<CatalogState>(std::move(data))) {}
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    *object = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IClassFactory))
-      return E_NOINTERFACE;
-    *object = static_cast<IClassFactory*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
+    return OfferSelf(riid, {&IID_IClassFactory}, object);
   }
 
   // Each call makes a new catalog over the same data and the same tally of calls.
@@ -291,7 +261,6 @@ class FakeClassObject final : public IClassFactory {
 
  private:
   SharedState state_;
-  ULONG references_ = 1;
 };
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "fakes/counted_object.h"
+
 namespace {
 
 TrackerSetup& CurrentSetup() {
@@ -10,10 +12,7 @@ TrackerSetup& CurrentSetup() {
   return setup;
 }
 
-int& LiveObjects() {
-  static int live = 0;
-  return live;
-}
+long liveObjects = 0;
 
 // The fault set up for this call (of this item), if any.
 const TrackerFault* FaultOf(const std::vector<TrackerFault>& faults, TrackerCall call,
@@ -39,36 +38,17 @@ HRESULT Answer(const TrackerFault* fault, Deliver deliver) {
   return E_UNEXPECTED;
 }
 
-// Reference counting and the count of live objects, shared by the three kinds of object.
+// The count of live objects, shared by the three kinds of object.
 template <typename Interface>
-class RefCounted : public Interface {
+class RefCounted : public CountedObject<Interface> {
  public:
-  RefCounted() { ++LiveObjects(); }
-  virtual ~RefCounted() { --LiveObjects(); }
-  RefCounted(const RefCounted&) = delete;
-  RefCounted& operator=(const RefCounted&) = delete;
-
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
+  RefCounted() : CountedObject<Interface>(liveObjects) {}
 
  protected:
-  // Hands out this object for IUnknown and for the one interface it implements.
+  // Hands out this object for IUnknown and, when offered, for the one interface it implements.
   HRESULT Offer(REFIID riid, const IID& own, bool offered, void** object) {
-    if (object == nullptr) return E_POINTER;
-    *object = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !(offered && IsEqualIID(riid, own)))
-      return E_NOINTERFACE;
-    *object = static_cast<Interface*>(this);
-    AddRef();
-    return S_OK;
+    return this->OfferSelf(riid, {offered ? &own : &IID_IUnknown}, object);
   }
-
- private:
-  ULONG references_ = 1;
 };
 
 class FakeItem final : public RefCounted<RunningPackage> {
@@ -198,8 +178,8 @@ TrackerSetup TrackerSetupFromText(std::string_view text) {
   return setup;
 }
 
-int LiveTrackerObjects() {
-  return LiveObjects();
+long LiveTrackerObjects() {
+  return liveObjects;
 }
 
 IClassFactory* NewFakeTrackerFactory() {

@@ -46,7 +46,7 @@ TrackerSetup TrackerSetupFromText(std::string_view text);
 
 // Fake tracker objects (trackers, items and class factories) alive now; 0 once every
 // reference handed out has been released.
-int LiveTrackerObjects();
+long LiveTrackerObjects();
 
 // A new class factory of fake trackers, with one reference for the caller.
 IClassFactory* NewFakeTrackerFactory();

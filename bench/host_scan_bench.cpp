@@ -18,6 +18,7 @@
 #include "inspect/dll_check.h"
 #include "platform/win32.h"
 #include "sample_dll.h"
+#include "sample_files.h"
 
 extern char** environ;
 
@@ -29,17 +30,12 @@ constexpr int MAPPED_FILES = 500;
 
 // 500 sample files of every kind in turn, and a sample host (built next to this program's
 // folder) that holds them all mapped until the benchmark ends.
-class MappedSamples {
+class MappedSamples : public SampleFiles {
  public:
-  MappedSamples() {
-    folder_ = fs::temp_directory_path() / ("quentix-host-bench-" + std::to_string(::getpid()));
-    fs::create_directories(folder_);
+  MappedSamples() : SampleFiles("host-bench") {
     const SampleKind kinds[] = {SampleKind::Fine, SampleKind::Recompile, SampleKind::Version5,
                                 SampleKind::NoHeader};
-    for (int i = 0; i < MAPPED_FILES; ++i) {
-      paths_.push_back((folder_ / ("sample" + std::to_string(i) + ".dll")).string());
-      std::ofstream(paths_.back(), std::ios::binary) << MakeSampleDll(kinds[i % 4]);
-    }
+    for (int i = 0; i < MAPPED_FILES; ++i) Add(MakeSampleDll(kinds[i % 4]));
     StartHost();
   }
   MappedSamples(const MappedSamples&) = delete;
@@ -49,12 +45,9 @@ class MappedSamples {
       ::kill(host_, SIGKILL);
       ::waitpid(host_, nullptr, 0);
     }
-    std::error_code ignored;
-    fs::remove_all(folder_, ignored);
   }
 
   bool HostReady() const { return ready_; }
-  const std::vector<std::string>& Paths() const { return paths_; }
 
  private:
   void StartHost() {
@@ -62,7 +55,7 @@ class MappedSamples {
         (fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "tools" / "sample_host")
             .string();
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
-    for (std::string& path : paths_) argv.push_back(path.data());
+    for (std::string& path : MutablePaths()) argv.push_back(path.data());
     argv.push_back(nullptr);
     int out[2];
     if (::pipe(out) != 0) return;
@@ -80,13 +73,9 @@ class MappedSamples {
     ::close(out[0]);
   }
 
-  fs::path folder_;
-  std::vector<std::string> paths_;
   pid_t host_ = 0;
   bool ready_ = false;
 };
-
-void DropReport(const char*, std::size_t, void*) {}
 
 // Drops the report but counts its host headings: other hosts running on the machine are
 // scanned too, and the figure is only comparable when it is known how many there were.

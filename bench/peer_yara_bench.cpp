@@ -19,6 +19,7 @@
 #include "inspect/dll_check.h"
 #include "inspect/project_header.h"
 #include "sample_dll.h"
+#include "sample_files.h"
 
 namespace {
 
@@ -57,32 +58,17 @@ rule recompile {
 
 const char* const kWineDlls = "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows";
 
-class Corpus {
+// The PE DLLs that Wine installs, and 100 generated samples of every kind in turn.
+class Corpus : public SampleFiles {
  public:
-  Corpus() {
+  Corpus() : SampleFiles("peer") {
     if (fs::is_directory(kWineDlls))
       for (const fs::directory_entry& entry : fs::directory_iterator(kWineDlls))
-        if (entry.path().extension() == ".dll") paths_.push_back(entry.path().string());
-    folder_ = fs::temp_directory_path() / ("quentix-peer-" + std::to_string(::getpid()));
-    fs::create_directories(folder_);
+        if (entry.path().extension() == ".dll") AddExisting(entry.path().string());
     const SampleKind kinds[] = {SampleKind::Fine, SampleKind::Recompile, SampleKind::Version5,
                                 SampleKind::NoHeader};
-    for (int i = 0; i < 100; ++i) {
-      std::string name = std::to_string(i);
-      name.append(".dll");
-      paths_.push_back((folder_ / name).string());
-      std::ofstream(paths_.back(), std::ios::binary) << MakeSampleDll(kinds[i % 4]);
-    }
+    for (int i = 0; i < 100; ++i) Add(MakeSampleDll(kinds[i % 4]));
   }
-  ~Corpus() {
-    std::error_code ignored;
-    fs::remove_all(folder_, ignored);
-  }
-  const std::vector<std::string>& Paths() const { return paths_; }
-
- private:
-  fs::path folder_;
-  std::vector<std::string> paths_;
 };
 
 const Corpus& TheCorpus() {
@@ -141,10 +127,11 @@ void ShowVerdicts(benchmark::State& state, const Verdicts& verdicts) {
   state.counters["recompile"] = verdicts.recompile;
 }
 
+// Whole files, since YARA reads all of each.
 void WarmPageCache(const std::vector<std::string>& paths) {
   static unsigned char buffer[SCAN_LIMIT];
   for (const std::string& path : paths) {
-    int fd = ::open(path.c_str(), O_RDONLY);
+    const int fd = ::open(path.c_str(), O_RDONLY);
     if (fd < 0) continue;
     while (::read(fd, buffer, sizeof buffer) > 0) {
     }
@@ -204,14 +191,8 @@ void BM_Peer_YaraFirst64000(benchmark::State& state) {
 void BM_Peer_RawOpenReadClose(benchmark::State& state) {
   const std::vector<std::string>& paths = TheCorpus().Paths();
   WarmPageCache(paths);
-  static unsigned char buffer[SCAN_LIMIT];
-  for (auto _ : state) {
-    for (const std::string& path : paths) {
-      int fd = ::open(path.c_str(), O_RDONLY);
-      benchmark::DoNotOptimize(::read(fd, buffer, sizeof buffer));
-      ::close(fd);
-    }
-  }
+  for (auto _ : state)
+    for (const std::string& path : paths) OpenReadClose(path);
   state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(paths.size()));
 }
 

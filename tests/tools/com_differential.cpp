@@ -12,15 +12,9 @@
 #include <utility>
 
 #include "platform/win32.h"
+#include "support/wide_text.h"
 
 namespace {
-
-using WideString = std::basic_string<OLECHAR>;
-
-// OLECHAR is wchar_t on Windows and char16_t here; both are 16 bits wide.
-WideString Wide(std::u16string_view text) {
-  return WideString(text.begin(), text.end());
-}
 
 // Types that no value has.
 const VARTYPE kType15 = 15, kType7F = 0x7F;

@@ -7,18 +7,12 @@
 
 #include "com/com_error.h"
 #include "com/com_text.h"
+#include "support/wide_text.h"
 #if !defined(_WIN32)
 #include "platform/linux/oleaut_accounting.h"
 #endif
 
 namespace {
-
-using WideString = std::basic_string<OLECHAR>;
-
-// OLECHAR is wchar_t on Windows and char16_t elsewhere; both hold 16-bit units.
-WideString Wide(std::u16string_view text) {
-  return WideString(text.begin(), text.end());
-}
 
 std::optional<HRESULT> Raised(const std::function<void()>& action) {
   try {

@@ -9,17 +9,12 @@
 #include <string>
 
 #include "platform/win32.h"
+#include "support/wide_text.h"
 #if !defined(_WIN32)
 #include "platform/linux/oleaut_accounting.h"
 #endif
 
 namespace {
-
-using WideString = std::basic_string<OLECHAR>;
-
-WideString Wide(std::u16string_view text) {
-  return WideString(text.begin(), text.end());
-}
 
 TEST(Bstr, CarriesItsByteLengthAndATerminator) {
   BSTR text = SysAllocStringLen(Wide(u"ab\0cd").c_str(), 5);

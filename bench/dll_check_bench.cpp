@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "driver/report.h"
+#include "report/report.h"
 #include "inspect/dll_check.h"
 #include "inspect/project_header.h"
 #include "sample_dll.h"

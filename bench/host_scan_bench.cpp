@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/report.h"
+#include "report/report.h"
 #include "hosts/host_scan.h"
 #include "inspect/dll_check.h"
 #include "platform/win32.h"

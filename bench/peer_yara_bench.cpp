@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/report.h"
+#include "report/report.h"
 #include "inspect/dll_check.h"
 #include "inspect/project_header.h"
 #include "sample_dll.h"

@@ -3,35 +3,26 @@
 #include "catalog/catalog_objects.h"
 #include "catalog/component_scan.h"
 #include "com/com_text.h"
-#include "driver/report.h"
-#include "driver/system_info.h"
-
-ICOMAdminCatalog* CatalogRoot = nullptr;
-ICatalogCollection* ApplicationsCollection = nullptr;
+#include "report/report.h"
+#include "report/system_info.h"
 
 namespace {
-
-void ReleaseCatalog() {
-  if (ApplicationsCollection != nullptr) ApplicationsCollection->Release();
-  ApplicationsCollection = nullptr;
-  if (CatalogRoot != nullptr) CatalogRoot->Release();
-  CatalogRoot = nullptr;
-}
 
 // Reads into key the Key of the application at index, provided the entry there still bears
 // name (compared as the system compares text, telling upper from lower case). The entry is
 // taken by its index, not searched for by name: a search would hand every application of a
 // shared name the Key, and so the components, of the first of them. When the entry cannot be
 // read or no longer bears the name, key keeps what it holds, as for an application not found.
-void ReadApplicationKey(const VARIANT& name, LONG index, VARIANT* key) {
-  ICatalogObject* application = nullptr;
-  if (FAILED(ItemAt(ApplicationsCollection, index, &application))) return;
+void ReadApplicationKey(const VARIANT& name, LONG index, ICatalogCollection* applications,
+                        VARIANT* key) {
+  ComPtr<ICatalogObject> application;
+  if (FAILED(ItemAt(applications, index, application))) return;
   VARIANT entryName;
   VariantInit(&entryName);
   if (SUCCEEDED(application->get_Name(&entryName)) &&
       lstrcmpA(TextOfVariant(name).Narrow(), TextOfVariant(entryName).Narrow()) == 0)
     application->get_Key(key);  // not tested: a failed read leaves key as it is
-  application->Release();
+  application.Reset();
   ClearVariant(&entryName);
 }
 
@@ -42,65 +33,64 @@ void ScanCatalog() {
   Report << "Opening the COM+ catalog on " << LocalSystem.MachineName << "..." << endl;
   Report << endl;
   // A catalog that cannot be opened is passed over in silence; the host scan follows.
-  if (SUCCEEDED(OpenCatalog())) ScanApplications(ApplicationsCollection);
-  ReleaseCatalog();
+  Catalog catalog;
+  if (SUCCEEDED(OpenCatalog(catalog))) ScanApplications(catalog.applications.Get());
 }
 
-HRESULT OpenCatalog() {
-  IUnknown* unknown = nullptr;
+HRESULT OpenCatalog(Catalog& catalog) {
+  ComPtr<IUnknown> unknown;
   HRESULT hr = CoCreateInstance(CLSID_COMAdminCatalog, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                                reinterpret_cast<void**>(&unknown));
-  if (SUCCEEDED(hr) && unknown == nullptr) hr = E_POINTER;
+                                unknown.PutVoid());
+  if (SUCCEEDED(hr) && !unknown) hr = E_POINTER;
   if (FAILED(hr)) return hr;
 
-  hr = unknown->QueryInterface(IID_ICOMAdminCatalog, reinterpret_cast<void**>(&CatalogRoot));
-  unknown->Release();
-  if (SUCCEEDED(hr) && CatalogRoot == nullptr) hr = E_POINTER;
+  hr = unknown->QueryInterface(IID_ICOMAdminCatalog, catalog.root.PutVoid());
+  unknown.Reset();
+  if (SUCCEEDED(hr) && !catalog.root) hr = E_POINTER;
   if (FAILED(hr)) return hr;
 
   const ComText applications(BstrFromNarrow("Applications"));
   IDispatch* collection = nullptr;
-  hr = CatalogRoot->GetCollection(applications.Wide(), &collection);
-  hr = AsCollection(hr, collection, &ApplicationsCollection);
+  hr = catalog.root->GetCollection(applications.Wide(), &collection);
+  hr = AsCollection(hr, collection, catalog.applications);
   if (FAILED(hr)) return hr;
 
-  hr = ApplicationsCollection->Populate();
+  hr = catalog.applications->Populate();
   if (FAILED(hr)) return hr;
   return S_OK;
 }
 
-HRESULT ScanApplications(ICatalogCollection* collection) {
+HRESULT ScanApplications(ICatalogCollection* applications) {
   VARIANT name;
   InitEmptyTextVariant(&name);
   LONG count = 0;
-  HRESULT result = collection->get_Count(&count);
+  HRESULT result = applications->get_Count(&count);
   if (FAILED(result)) count = 0;  // whatever the call left there
   for (LONG index = 0; index < count; ++index) {
-    ICatalogObject* application = nullptr;
-    result = ItemAt(collection, index, &application);
+    ComPtr<ICatalogObject> application;
+    result = ItemAt(applications, index, application);
     if (FAILED(result)) continue;
     // Not tested: a failed read passes on what the VARIANT holds.
     application->get_Name(&name);
     VARIANT copy;
     VariantInit(&copy);
     CopyVariant(&copy, &name);
-    ScanApplication(copy, index);
-    application->Release();
+    ScanApplication(copy, index, applications);
   }
   ClearVariant(&name);
   return result;
 }
 
-HRESULT ScanApplication(VARIANT name, LONG index) {
+HRESULT ScanApplication(VARIANT name, LONG index, ICatalogCollection* applications) {
   VARIANT key;
   InitEmptyTextVariant(&key);
-  ReadApplicationKey(name, index, &key);
+  ReadApplicationKey(name, index, applications, &key);
 
   const ComText components(BstrFromNarrow("Components"));
   IDispatch* found = nullptr;
-  ICatalogCollection* collection = nullptr;
-  HRESULT result = ApplicationsCollection->GetCollection(components.Wide(), key, &found);
-  result = AsCollection(result, found, &collection);
+  ComPtr<ICatalogCollection> collection;
+  HRESULT result = applications->GetCollection(components.Wide(), key, &found);
+  result = AsCollection(result, found, collection);
   if (SUCCEEDED(result)) {
     // Neither result is tested: an unreadable count is 0.
     collection->Populate();
@@ -108,8 +98,8 @@ HRESULT ScanApplication(VARIANT name, LONG index) {
     collection->get_Count(&count);
     Report << "Scanning " << TextOfVariant(name).Narrow() << " (" << count
            << (count == 1 ? " component)" : " components)") << endl;
-    result = ScanComponents(collection);
-    collection->Release();
+    result = ScanComponents(collection.Get());
+    collection.Reset();
   }
   ClearVariant(&key);
   ClearVariant(&name);

@@ -2,8 +2,8 @@
 
 #include "catalog/catalog_objects.h"
 #include "com/com_text.h"
-#include "driver/report.h"
 #include "inspect/dll_check.h"
+#include "report/report.h"
 
 HRESULT ScanComponents(ICatalogCollection* collection) {
   // One VARIANT serves every component: a Name that cannot be read leaves it as it was.
@@ -12,13 +12,12 @@ HRESULT ScanComponents(ICatalogCollection* collection) {
   LONG count = 0;
   HRESULT result = collection->get_Count(&count);  // not tested: the count stays 0 unless set
   for (LONG index = 0; index < count; ++index) {
-    ICatalogObject* component = nullptr;
-    result = ItemAt(collection, index, &component);
+    ComPtr<ICatalogObject> component;
+    result = ItemAt(collection, index, component);
     if (FAILED(result)) continue;
     component->get_Name(&name);  // not tested
     Report << "   ProgID: " << TextOfVariant(name).Narrow() << endl;
     result = CheckComponent(index, collection);
-    component->Release();
   }
   Report << endl;
   ClearVariant(&name);
@@ -26,8 +25,8 @@ HRESULT ScanComponents(ICatalogCollection* collection) {
 }
 
 HRESULT CheckComponent(LONG index, ICatalogCollection* collection) {
-  ICatalogObject* component = nullptr;
-  const HRESULT found = ItemAt(collection, index, &component);
+  ComPtr<ICatalogObject> component;
+  const HRESULT found = ItemAt(collection, index, component);
   if (FAILED(found)) return found;
   const ComText property(BstrFromNarrow("DLL"));
   VARIANT value;
@@ -35,7 +34,7 @@ HRESULT CheckComponent(LONG index, ICatalogCollection* collection) {
   const HRESULT result = component->get_Value(property.Wide(), &value);
   // An empty path is checked all the same: the check reports that it cannot open it.
   if (SUCCEEDED(result)) CheckDllFile(TextOfVariant(value).Narrow(), SINGLE_DLL_TAG);
-  component->Release();
+  component.Reset();
   ClearVariant(&value);
   return result;
 }

@@ -4,8 +4,8 @@
 #include <string_view>
 
 #include "catalog/catalog_scan.h"
-#include "driver/ascii_text.h"
-#include "driver/report.h"
+#include "report/ascii_text.h"
+#include "report/report.h"
 #include "driver/texts.h"
 #include "hosts/host_scan.h"
 #include "inspect/dll_check.h"

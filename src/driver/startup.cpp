@@ -1,8 +1,8 @@
 // Objects built before main. They stand in one file because their order matters: the
 // termination handler must be in place before anything that may throw, and the report
 // before the machine name is read.
-#include "driver/report.h"
-#include "driver/system_info.h"
+#include "report/report.h"
+#include "report/system_info.h"
 #include "driver/termination.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include <initializer_list>
 
-#include "driver/report.h"
+#include "report/report.h"
 
 namespace {
 

@@ -3,19 +3,15 @@
 #include <string>
 
 #include "com/com_error.h"
+#include "com/com_ptr.h"
 #include "com/com_text.h"
-#include "driver/ascii_text.h"
-#include "driver/report.h"
 #include "hosts/package_tracker.h"
+#include "report/report.h"
 
 namespace {
 
 constexpr DWORD TRACKER_CONTEXT =
     CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER;
-
-bool IsWebServer(const char* exeName) {
-  return EqualsIgnoringAsciiCase(exeName, "inetinfo.exe");
-}
 
 void PrintWebServerLine() {
   Report << "IIS In-Process Applications" << endl;
@@ -31,10 +27,8 @@ std::string NarrowName(BSTR name) {
 
 // Reads one item of the list and prints its package name when it runs in processId.
 bool PrintPackageIfHosted(IUnknown* item, DWORD processId) {
-  RunningPackage* package = nullptr;
-  if (FAILED(item->QueryInterface(IID_RunningPackage, reinterpret_cast<void**>(&package))) ||
-      package == nullptr)
-    return false;
+  ComPtr<RunningPackage> package;
+  if (FAILED(item->QueryInterface(IID_RunningPackage, package.PutVoid())) || !package) return false;
   BSTR name = nullptr;
   DWORD hostId = 0;
   package->GetName(&name);
@@ -42,34 +36,33 @@ bool PrintPackageIfHosted(IUnknown* item, DWORD processId) {
   const bool hosted = hostId != 0 && hostId == processId;
   if (hosted) Report << NarrowName(name) << endl;
   SysFreeString(name);
-  package->Release();
   return hosted;
 }
 
 }  // namespace
 
-bool PrintHostPackages(DWORD processId, const char* exeName) {
+bool PrintHostPackages(DWORD processId, HostKind kind) {
   bool printed = false;
-  IPackageTracker* tracker = nullptr;
+  ComPtr<IPackageTracker> tracker;
   CoCreateInstance(CLSID_PackageTracker, nullptr, TRACKER_CONTEXT, IID_IPackageTracker,
-                   reinterpret_cast<void**>(&tracker));
-  if (tracker == nullptr) return false;
+                   tracker.PutVoid());
+  if (!tracker) return false;
   tracker->Refresh();
   LONG count = 0;
   tracker->GetCount(&count);
-  if (count == 0 && IsWebServer(exeName)) {
+  const bool webServer = kind == HostKind::WebServer;
+  if (count == 0 && webServer) {
     PrintWebServerLine();
     printed = true;
   }
   for (LONG index = 0; index < count; ++index) {
-    IUnknown* item = nullptr;
-    tracker->GetItem(index, &item);
-    if (item == nullptr) continue;
-    if (PrintPackageIfHosted(item, processId)) printed = true;
-    item->Release();
+    ComPtr<IUnknown> item;
+    tracker->GetItem(index, item.Put());
+    if (!item) continue;
+    if (PrintPackageIfHosted(item.Get(), processId)) printed = true;
   }
-  tracker->Release();
-  if (!printed && IsWebServer(exeName)) {
+  tracker.Reset();
+  if (!printed && webServer) {
     PrintWebServerLine();
     printed = true;
   }

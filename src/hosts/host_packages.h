@@ -2,7 +2,13 @@
 
 #include "platform/win32.h"
 
+// The two kinds of server host process.
+enum class HostKind {
+  WebServer,  // inetinfo.exe
+  Surrogate,  // dllhost.exe
+};
+
 // Names the packages that run in the host process processId, one line each. The web server
 // process is labelled "IIS In-Process Applications" when the tracker names none for it.
 // True when a line was printed.
-bool PrintHostPackages(DWORD processId, const char* exeName);
+bool PrintHostPackages(DWORD processId, HostKind kind);

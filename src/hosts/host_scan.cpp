@@ -1,12 +1,12 @@
 #include "hosts/host_scan.h"
 
 #include <algorithm>
-#include <cstring>
+#include <optional>
 #include <string_view>
 
-#include "driver/ascii_text.h"
-#include "driver/report.h"
-#include "driver/system_info.h"
+#include "report/ascii_text.h"
+#include "report/report.h"
+#include "report/system_info.h"
 #include "hosts/module_walk.h"
 #include "hosts/host_packages.h"
 #include "hosts/process_snapshot.h"
@@ -14,8 +14,12 @@
 
 namespace {
 
-// The executable names of the web server and of the COM+ surrogate.
-constexpr std::string_view HOST_EXECUTABLES[] = {"inetinfo.exe", "dllhost.exe"};
+struct HostExecutable {
+  std::string_view name;
+  HostKind kind;
+};
+constexpr HostExecutable HOST_EXECUTABLES[] = {{"inetinfo.exe", HostKind::WebServer},
+                                               {"dllhost.exe", HostKind::Surrogate}};
 
 // A name with a backslash is a path, not a host's name. The name is read as text in the ANSI
 // code page, so the trail byte of a double-byte character is never taken for one.
@@ -27,15 +31,17 @@ bool ContainsBackslash(std::string_view name) {
   return std::find(wide, wide + units, static_cast<WCHAR>('\\')) != wide + units;
 }
 
-bool IsHostExecutable(std::string_view name) {
-  if (name.empty() || ContainsBackslash(name)) return false;
-  return std::any_of(std::begin(HOST_EXECUTABLES), std::end(HOST_EXECUTABLES),
-                     [&](std::string_view host) { return EqualsIgnoringAsciiCase(name, host); });
+// The kind of host an executable name is, compared without regard to ASCII letter case.
+std::optional<HostKind> HostKindOf(std::string_view name) {
+  if (name.empty() || ContainsBackslash(name)) return std::nullopt;
+  for (const HostExecutable& host : HOST_EXECUTABLES)
+    if (EqualsIgnoringAsciiCase(name, host.name)) return host.kind;
+  return std::nullopt;
 }
 
-void ScanHostProcess(DWORD processId, const char* exeName) {
+void ScanHostProcess(DWORD processId, const char* exeName, HostKind kind) {
   Report << "Scanning " << exeName << " (PID:" << processId << ") ";
-  if (!PrintHostPackages(processId, exeName)) Report << " System Package ";
+  if (!PrintHostPackages(processId, kind)) Report << " System Package ";
   ScanProcessModules(processId);
   Report << endl << endl;
 }
@@ -65,7 +71,8 @@ void ScanHostProcesses() {
   entry.dwSize = sizeof entry;
   for (bool more = snapshot.First(entry); more; more = snapshot.Next(entry)) {
     entry.szExeFile[sizeof entry.szExeFile - 1] = '\0';
-    if (IsHostExecutable(entry.szExeFile)) ScanHostProcess(entry.th32ProcessID, entry.szExeFile);
+    if (const std::optional<HostKind> kind = HostKindOf(entry.szExeFile))
+      ScanHostProcess(entry.th32ProcessID, entry.szExeFile, *kind);
   }
 }
 

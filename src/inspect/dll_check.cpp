@@ -1,6 +1,6 @@
 #include "inspect/dll_check.h"
 
-#include "driver/report.h"
+#include "report/report.h"
 #include "inspect/project_header.h"
 #include "platform/win32.h"
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "blackbox/blackbox.h"
-#include "driver/system_info.h"
+#include "report/system_info.h"
 #include "support/temp_folder.h"
 
 namespace {

@@ -37,7 +37,7 @@ FakeProcTree::FakeProcTree() {
 }
 
 FakeProcTree::~FakeProcTree() {
-  SetProcRoot("/proc");
+  SetProcRoot("");
   ClearFaults();
 }
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/linux/test_seam.h"
+#include "support/link_seams.h"
 #include "support/temp_folder.h"
 
 class FakeProcTree {

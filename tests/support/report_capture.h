@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "driver/report.h"
+#include "report/report.h"
 
 class ReportCapture {
  public:

@@ -9,7 +9,7 @@
 #include "com/com_text.h"
 #include "support/wide_text.h"
 #if !defined(_WIN32)
-#include "platform/linux/oleaut_accounting.h"
+#include "support/link_seams.h"
 #endif
 
 namespace {

@@ -1,7 +1,7 @@
 // The report stream's line ends and buffering, and the time line's fixed form.
 #include <gtest/gtest.h>
 
-#include "driver/report.h"
+#include "report/report.h"
 #include "driver/run_modes.h"
 #include "support/report_capture.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/system_info.h"
+#include "report/system_info.h"
 #include "fakes/fake_package_tracker.h"
 #include "hosts/host_scan.h"
 #include "inspect/dll_check.h"

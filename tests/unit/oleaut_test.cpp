@@ -11,7 +11,7 @@
 #include "platform/win32.h"
 #include "support/wide_text.h"
 #if !defined(_WIN32)
-#include "platform/linux/oleaut_accounting.h"
+#include "support/link_seams.h"
 #endif
 
 namespace {

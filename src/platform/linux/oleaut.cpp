@@ -1,5 +1,5 @@
-// OLE Automation strings and VARIANTs, laid out as on Windows: a BSTR points just past a 32-bit
-// byte count and its 16-bit units always end with a NUL unit that the count leaves out.
+// OLE Automation VARIANTs, laid out as on Windows. Every string they hold is made and freed by the
+// BSTR allocator (bstr.cpp) through its public calls.
 // VARIANT conversions cover what the program needs: any scalar to text. The number formats
 // are those Windows gives for the "C"/English locale, checked against Wine's oleaut32 with the
 // com_differential test program. Deliberate differences from Windows:
@@ -9,7 +9,6 @@
 // - An object (VT_DISPATCH, VT_UNKNOWN) is never asked for its value property: converting it
 //   gives DISP_E_TYPEMISMATCH.
 // - Conversions to types other than VT_BSTR (or the value's own type) give DISP_E_TYPEMISMATCH.
-#include <atomic>
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
@@ -18,7 +17,6 @@
 #include <limits>
 #include <string>
 
-#include "platform/linux/oleaut_accounting.h"
 #include "platform/linux/win32_subset.h"
 
 namespace {
@@ -27,31 +25,6 @@ constexpr VARTYPE VT_CLSID_TYPE = 72;
 constexpr VARTYPE VT_VECTOR_FLAG = 0x1000;
 constexpr VARTYPE VT_RESERVED_FLAG = 0x8000;
 constexpr VARTYPE VT_TYPE_MASK = 0x0FFF;
-
-std::atomic<long> liveBstrs{0};
-
-// The 32-bit byte count sits just before the first unit.
-std::uint32_t* PrefixOf(BSTR text) {
-  return reinterpret_cast<std::uint32_t*>(reinterpret_cast<char*>(text) - sizeof(std::uint32_t));
-}
-
-BSTR AllocateUnits(const OLECHAR* text, std::size_t units) {
-  constexpr std::size_t largest = (std::numeric_limits<std::uint32_t>::max() - 8) / sizeof(OLECHAR);
-  if (units > largest) return nullptr;
-  void* block = std::malloc(sizeof(std::uint32_t) + (units + 1) * sizeof(OLECHAR));
-  if (block == nullptr) return nullptr;
-  auto* prefix = static_cast<std::uint32_t*>(block);
-  *prefix = static_cast<std::uint32_t>(units * sizeof(OLECHAR));
-  BSTR result = reinterpret_cast<BSTR>(prefix + 1);
-  if (text != nullptr) {
-    std::memcpy(result, text, units * sizeof(OLECHAR));
-  } else {
-    std::memset(result, 0, units * sizeof(OLECHAR));
-  }
-  result[units] = 0;
-  ++liveBstrs;
-  return result;
-}
 
 // The type rules Windows applies before it touches a VARIANT: the plain types up to VT_UINT
 // (15 is unassigned), records and class ids, each also by reference or as an array, except
@@ -69,7 +42,7 @@ bool IsValidType(VARTYPE type) {
 BSTR BstrFromAscii(const char* text) {
   std::size_t units = std::strlen(text);
   std::basic_string<OLECHAR> wide(text, text + units);
-  return AllocateUnits(wide.data(), units);
+  return SysAllocStringLen(wide.data(), static_cast<UINT>(units));
 }
 
 std::string TextOfSigned(long long value) {
@@ -168,7 +141,7 @@ HRESULT TextOf(const VARIANT& value, BSTR* result) {
       break;
     case VT_BSTR:
       // The whole string, as VariantCopy makes it.
-      *result = AllocateUnits(value.bstrVal, SysStringLen(value.bstrVal));
+      *result = SysAllocStringLen(value.bstrVal, SysStringLen(value.bstrVal));
       return *result == nullptr ? E_OUTOFMEMORY : S_OK;
     case VT_I1:
       text = TextOfSigned(static_cast<signed char>(value.cVal));
@@ -219,30 +192,6 @@ HRESULT TextOf(const VARIANT& value, BSTR* result) {
 
 }  // namespace
 
-long LiveBstrCount() {
-  return liveBstrs.load();
-}
-
-BSTR WINAPI SysAllocString(const OLECHAR* text) {
-  if (text == nullptr) return nullptr;
-  return AllocateUnits(text, std::char_traits<OLECHAR>::length(text));
-}
-
-BSTR WINAPI SysAllocStringLen(const OLECHAR* text, UINT units) {
-  return AllocateUnits(text, units);
-}
-
-void WINAPI SysFreeString(BSTR text) {
-  if (text == nullptr) return;
-  --liveBstrs;
-  std::free(PrefixOf(text));
-}
-
-UINT WINAPI SysStringLen(BSTR text) {
-  if (text == nullptr) return 0;
-  return static_cast<UINT>(*PrefixOf(text) / sizeof(OLECHAR));
-}
-
 void WINAPI VariantInit(VARIANTARG* variant) {
   variant->vt = VT_EMPTY;
   variant->wReserved1 = 0;
@@ -277,7 +226,7 @@ HRESULT WINAPI VariantCopy(VARIANTARG* destination, VARIANTARG* source) {
   if (FAILED(hr)) return hr;
   if (source->vt == VT_BSTR) {
     // The whole string, embedded NULs included; a null string becomes an empty one.
-    BSTR copy = AllocateUnits(source->bstrVal, SysStringLen(source->bstrVal));
+    BSTR copy = SysAllocStringLen(source->bstrVal, SysStringLen(source->bstrVal));
     if (copy == nullptr) return E_OUTOFMEMORY;
     *destination = *source;
     destination->bstrVal = copy;

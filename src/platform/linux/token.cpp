@@ -4,10 +4,7 @@
 #include <strings.h>
 #include <sys/capability.h>
 
-#include <optional>
-
 #include "platform/linux/kernel_objects.h"
-#include "platform/linux/test_seam.h"
 
 namespace {
 
@@ -72,7 +69,6 @@ HANDLE WINAPI GetCurrentProcess() {
 
 // Only this process's own token can be opened.
 BOOL WINAPI OpenProcessToken(HANDLE process, DWORD access, PHANDLE token) {
-  if (std::optional<BOOL> fault = DueFault(FaultPoint::OpenProcessToken)) return *fault;
   if (token == nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -88,7 +84,6 @@ BOOL WINAPI OpenProcessToken(HANDLE process, DWORD access, PHANDLE token) {
 
 // The local system alone is known, and of its privileges only the debug privilege.
 BOOL WINAPI LookupPrivilegeValueA(LPCSTR systemName, LPCSTR name, PLUID luid) {
-  if (std::optional<BOOL> fault = DueFault(FaultPoint::LookupPrivilegeValueA)) return *fault;
   if (name == nullptr || luid == nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -111,7 +106,6 @@ BOOL WINAPI LookupPrivilegeValueA(LPCSTR systemName, LPCSTR name, PLUID luid) {
 BOOL WINAPI AdjustTokenPrivileges(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES newState,
                                   DWORD bufferLength, PTOKEN_PRIVILEGES previousState,
                                   PDWORD returnLength) {
-  if (std::optional<BOOL> fault = DueFault(FaultPoint::AdjustTokenPrivileges)) return *fault;
   const TokenObject* object = ObjectFromHandle<TokenObject>(token);
   if (object == nullptr) {
     SetLastError(ERROR_INVALID_HANDLE);

@@ -16,7 +16,7 @@
 
 #include "platform/linux/kernel_objects.h"
 #include "platform/linux/proc_text.h"
-#include "platform/linux/test_seam.h"
+#include "platform/linux/proc_root.h"
 
 namespace {
 
@@ -80,12 +80,12 @@ std::optional<std::string> ReadComm(int tree, const char* processFolder) {
 }
 
 std::string ProcessFolder(DWORD processId) {
-  return ProcRoot() + "/" + std::to_string(processId);
+  return std::string(ProcRoot()) + "/" + std::to_string(processId);
 }
 
 std::vector<ProcessRecord> ReadProcessList() {
   std::vector<ProcessRecord> processes;
-  DIR* tree = ::opendir(ProcRoot().c_str());
+  DIR* tree = ::opendir(ProcRoot());
   if (tree == nullptr) return processes;
   while (const dirent* entry = ::readdir(tree)) {
     const std::optional<DWORD> id = ProcessIdFromFolderName(entry->d_name);
@@ -190,8 +190,6 @@ BOOL WalkStep(HANDLE snapshot, Entry* entry, const std::vector<Record>& (*list)(
 // (0: this process) for TH32CS_SNAPMODULE or TH32CS_SNAPMODULE32, which are the same here. Heaps
 // and threads are not kept.
 HANDLE WINAPI CreateToolhelp32Snapshot(DWORD flags, DWORD processId) {
-  if (std::optional<BOOL> fault = DueFault(FaultPoint::CreateToolhelp32Snapshot))
-    return *fault ? HandleFromObject(new SnapshotObject) : INVALID_HANDLE_VALUE;
   auto snapshot = std::make_unique<SnapshotObject>();
   if (flags & (TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32)) {
     const DWORD target = processId != 0 ? processId : static_cast<DWORD>(::getpid());
@@ -202,23 +200,19 @@ HANDLE WINAPI CreateToolhelp32Snapshot(DWORD flags, DWORD processId) {
 }
 
 BOOL WINAPI Process32First(HANDLE snapshot, LPPROCESSENTRY32 entry) {
-  if (std::optional<BOOL> fault = DueFault(FaultPoint::Process32First)) return *fault;
   return WalkStep(snapshot, entry, ProcessesOf, &SnapshotObject::nextProcess, true,
                   FillProcessEntry);
 }
 
 BOOL WINAPI Process32Next(HANDLE snapshot, LPPROCESSENTRY32 entry) {
-  if (std::optional<BOOL> fault = DueFault(FaultPoint::Process32Next)) return *fault;
   return WalkStep(snapshot, entry, ProcessesOf, &SnapshotObject::nextProcess, false,
                   FillProcessEntry);
 }
 
 BOOL WINAPI Module32First(HANDLE snapshot, LPMODULEENTRY32 entry) {
-  if (std::optional<BOOL> fault = DueFault(FaultPoint::Module32First)) return *fault;
   return WalkStep(snapshot, entry, ModulesOf, &SnapshotObject::nextModule, true, FillModuleEntry);
 }
 
 BOOL WINAPI Module32Next(HANDLE snapshot, LPMODULEENTRY32 entry) {
-  if (std::optional<BOOL> fault = DueFault(FaultPoint::Module32Next)) return *fault;
   return WalkStep(snapshot, entry, ModulesOf, &SnapshotObject::nextModule, false, FillModuleEntry);
 }

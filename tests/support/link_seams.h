@@ -1,14 +1,14 @@
-// What a test may change in this layer: the folder the process tree is read from, and
-// calls made to return a chosen result without doing their work.
+// What the test builds change in the Linux platform layer, by substituting calls at link time
+// (the linker's --wrap; see tests/CMakeLists.txt): the folder the process tree is read from,
+// calls made to return a chosen result without doing their work, and a tally of the BSTRs
+// alive. The product carries none of it.
 #pragma once
 
-#include <optional>
 #include <string>
 
-#include "platform/linux/win32_subset.h"
+#include "platform/win32.h"
 
-// "/proc" unless a test has pointed the layer at a tree of its own.
-const std::string& ProcRoot();
+// Points the layer at a tree of the test's own; "" puts /proc back.
 void SetProcRoot(std::string root);
 
 enum class FaultPoint {
@@ -34,6 +34,5 @@ struct Fault {
 void InjectFault(const Fault& fault);
 void ClearFaults();
 
-// Called on entry to each call at point: the result to return at once, with the last
-// error already set, when a fault is due.
-std::optional<BOOL> DueFault(FaultPoint point);
+// The number of BSTRs allocated and not yet freed in this process.
+long LiveBstrCount();

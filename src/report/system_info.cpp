@@ -1,4 +1,4 @@
-#include "driver/system_info.h"
+#include "report/system_info.h"
 
 SystemInfo::SystemInfo() {
   DWORD size = sizeof MachineName;

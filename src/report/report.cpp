@@ -1,4 +1,4 @@
-#include "driver/report.h"
+#include "report/report.h"
 
 #include "platform/standard_io.h"
 

@@ -112,12 +112,13 @@ int CountMatches(YR_SCAN_CONTEXT*, int message, void* data, void* context) {
 }
 
 // Counts the verdicts in the report text that goes by.
-void CountReport(const char* data, std::size_t size, void* context) {
+bool CountReport(const char* data, std::size_t size, void* context) {
   const std::string_view text(data, size);
   auto* verdicts = static_cast<Verdicts*>(context);
   if (text.find(" is fine...") != std::string_view::npos) ++verdicts->fine;
   if (text.find(" is a BR5 file...") != std::string_view::npos) ++verdicts->version5;
   if (text.find(" <<< Please Recompile!") != std::string_view::npos) ++verdicts->recompile;
+  return true;
 }
 
 // Both scanners must agree on the corpus, or the comparison means nothing.

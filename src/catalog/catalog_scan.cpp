@@ -1,12 +1,21 @@
 #include "catalog/catalog_scan.h"
 
+#include <string>
+
 #include "catalog/catalog_objects.h"
 #include "catalog/component_scan.h"
+#include "com/com_error.h"
 #include "com/com_text.h"
+#include "report/not_checked.h"
 #include "report/report.h"
 #include "report/system_info.h"
 
 namespace {
+
+// An application that cannot be read is named by its place in the catalog.
+std::string ApplicationSubject(LONG index) {
+  return "application number " + std::to_string(index + 1) + " of the COM+ catalog";
+}
 
 // Reads into key the Key of the application at index, provided the entry there still bears
 // name (compared as the system compares text, telling upper from lower case). The entry is
@@ -14,16 +23,15 @@ namespace {
 // shared name the Key, and so the components, of the first of them. When the entry cannot be
 // read or no longer bears the name, key keeps what it holds, as for an application not found.
 void ReadApplicationKey(const VARIANT& name, LONG index, ICatalogCollection* applications,
-                        VARIANT* key) {
+                        Variant& key) {
   ComPtr<ICatalogObject> application;
   if (FAILED(ItemAt(applications, index, application))) return;
-  VARIANT entryName;
-  VariantInit(&entryName);
-  if (SUCCEEDED(application->get_Name(&entryName)) &&
-      lstrcmpA(TextOfVariant(name).Narrow(), TextOfVariant(entryName).Narrow()) == 0)
-    application->get_Key(key);  // not tested: a failed read leaves key as it is
+  Variant entryName;
+  if (SUCCEEDED(application->get_Name(entryName.Put())) &&
+      lstrcmpA(TextOfVariant(name).Narrow(), TextOfVariant(entryName.Get()).Narrow()) == 0)
+    application->get_Key(key.Put());  // not tested: a failed read leaves key empty
   application.Reset();
-  ClearVariant(&entryName);
+  entryName.Clear();
 }
 
 }  // namespace
@@ -32,9 +40,14 @@ void ScanCatalog() {
   Report << endl;
   Report << "Opening the COM+ catalog on " << LocalSystem.MachineName << "..." << endl;
   Report << endl;
-  // A catalog that cannot be opened is passed over in silence; the host scan follows.
   Catalog catalog;
-  if (SUCCEEDED(OpenCatalog(catalog))) ScanApplications(catalog.applications.Get());
+  const HRESULT opened = OpenCatalog(catalog);
+  if (FAILED(opened)) {
+    ReportNotChecked(std::string("the COM+ catalog on ") + LocalSystem.MachineName,
+                     ComFailure(opened));
+    return;  // the host scan follows all the same
+  }
+  ScanApplications(catalog.applications.Get());
 }
 
 HRESULT OpenCatalog(Catalog& catalog) {
@@ -61,47 +74,64 @@ HRESULT OpenCatalog(Catalog& catalog) {
 }
 
 HRESULT ScanApplications(ICatalogCollection* applications) {
-  VARIANT name;
-  InitEmptyTextVariant(&name);
+  Variant name;
   LONG count = 0;
   HRESULT result = applications->get_Count(&count);
-  if (FAILED(result)) count = 0;  // whatever the call left there
-  for (LONG index = 0; index < count; ++index) {
-    ComPtr<ICatalogObject> application;
-    result = ItemAt(applications, index, application);
-    if (FAILED(result)) continue;
-    // Not tested: a failed read passes on what the VARIANT holds.
-    application->get_Name(&name);
-    VARIANT copy;
-    VariantInit(&copy);
-    CopyVariant(&copy, &name);
-    ScanApplication(copy, index, applications);
+  if (FAILED(result)) {
+    ReportNotChecked(
+        std::string("the applications of the COM+ catalog on ") + LocalSystem.MachineName,
+        ComFailure(result));
+    count = 0;  // whatever the call left there
   }
-  ClearVariant(&name);
+  for (LONG index = 0; index < count; ++index) {
+    // An application whose text cannot be had is passed over with its line, like one that
+    // cannot be read at all.
+    try {
+      ComPtr<ICatalogObject> application;
+      result = ItemAt(applications, index, application);
+      if (FAILED(result)) {
+        ReportNotChecked(ApplicationSubject(index), ComFailure(result));
+        continue;
+      }
+      application->get_Name(name.Put());  // not tested: a failed read leaves it empty
+      VARIANT copy;
+      VariantInit(&copy);
+      CopyVariant(&copy, &name.Get());
+      ScanApplication(copy, index, applications);
+    } catch (const _com_error& failure) {
+      ReportNotChecked(ApplicationSubject(index), ComFailure(failure.Error()));
+    }
+  }
+  name.Clear();
   return result;
 }
 
-HRESULT ScanApplication(VARIANT name, LONG index, ICatalogCollection* applications) {
-  VARIANT key;
-  InitEmptyTextVariant(&key);
-  ReadApplicationKey(name, index, applications, &key);
+HRESULT ScanApplication(VARIANT adopted, LONG index, ICatalogCollection* applications) {
+  Variant name(adopted);
+  Variant key;
+  key.SetEmptyText();
+  ReadApplicationKey(name.Get(), index, applications, key);
+  const std::string application = TextOfVariant(name.Get()).Narrow();
 
   const ComText components(BstrFromNarrow("Components"));
   IDispatch* found = nullptr;
   ComPtr<ICatalogCollection> collection;
-  HRESULT result = applications->GetCollection(components.Wide(), key, &found);
+  HRESULT result = applications->GetCollection(components.Wide(), key.Get(), &found);
   result = AsCollection(result, found, collection);
-  if (SUCCEEDED(result)) {
-    // Neither result is tested: an unreadable count is 0.
-    collection->Populate();
+  if (FAILED(result)) {
+    ReportNotChecked("the components of application " + application, ComFailure(result));
+  } else {
+    const HRESULT populated = collection->Populate();
     LONG count = 0;
-    collection->get_Count(&count);
-    Report << "Scanning " << TextOfVariant(name).Narrow() << " (" << count
+    collection->get_Count(&count);  // not tested here: the component walk counts again
+    Report << "Scanning " << application << " (" << count
            << (count == 1 ? " component)" : " components)") << endl;
-    result = ScanComponents(collection.Get());
+    if (FAILED(populated))
+      ReportNotChecked("the components of application " + application, ComFailure(populated));
+    result = ScanComponents(collection.Get(), application);
     collection.Reset();
   }
-  ClearVariant(&key);
-  ClearVariant(&name);
+  key.Clear();
+  name.Clear();
   return result;
 }

@@ -4,7 +4,8 @@
 #include "platform/comadmin.h"
 
 // Announces the COM+ catalog of this machine and checks the DLL of every component of every
-// application in it.
+// application in it. Whatever cannot be read (the catalog, an application, a component) is
+// reported as not checked, and the walk goes on with the rest.
 void ScanCatalog();
 
 // The steps of the walk, open to the tests; the driver calls ScanCatalog alone.

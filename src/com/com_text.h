@@ -35,3 +35,34 @@ BSTR BstrFromNarrow(const char* text);
 void InitEmptyTextVariant(VARIANT* value);  // VT_BSTR holding ""
 void ClearVariant(VARIANT* value);
 void CopyVariant(VARIANT* destination, const VARIANT* source);
+
+// The owner of one VARIANT. Clear() empties it where the walk says, raising _com_error when
+// that fails; the destructor clears whatever is still held, on the way out of a failure too,
+// and raises nothing.
+class Variant {
+ public:
+  Variant() { VariantInit(&value_); }
+  // Takes over what adopted holds.
+  explicit Variant(const VARIANT& adopted) : value_(adopted) {}
+  Variant(const Variant&) = delete;
+  Variant& operator=(const Variant&) = delete;
+  ~Variant() { VariantClear(&value_); }
+
+  // Makes it a VT_BSTR holding "".
+  void SetEmptyText() {
+    Clear();
+    InitEmptyTextVariant(&value_);
+  }
+
+  const VARIANT& Get() const { return value_; }
+  // The out-argument of a call that fills it. What it held is cleared first: by COM's rules
+  // the callee overwrites an out-argument without freeing it.
+  VARIANT* Put() {
+    Clear();
+    return &value_;
+  }
+  void Clear() { ClearVariant(&value_); }
+
+ private:
+  VARIANT value_;
+};

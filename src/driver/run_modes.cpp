@@ -4,25 +4,35 @@
 #include <string_view>
 
 #include "catalog/catalog_scan.h"
-#include "report/ascii_text.h"
-#include "report/report.h"
 #include "driver/texts.h"
 #include "hosts/host_scan.h"
 #include "inspect/dll_check.h"
 #include "platform/win32.h"
+#include "report/ascii_text.h"
+#include "report/not_checked.h"
+#include "report/report.h"
 
 namespace {
 
 void PrintTimeLine() {
   std::time_t now = std::time(nullptr);
   const std::tm* local = std::localtime(&now);
-  if (local != nullptr) Report << FormatTimeLine(*local);
+  if (local != nullptr) Report << FormatTimeLine(*local) << newline;
+}
+
+void PrintAllClear(RunMode mode) {
+  if (mode == RunMode::Default)
+    PrintDefaultSummary();
+  else if (mode == RunMode::SingleDll)
+    PrintSingleDllSummary();
+  else
+    PrintCatalogSummary();
 }
 
 }  // namespace
 
 RunMode ChooseRunMode(int argc, const char* const* argv) {
-  if (argc == 1) return RunMode::Default;
+  if (argc < 2) return RunMode::Default;
   std::string_view first = argv[1];
   if (EqualsIgnoringAsciiCase(first, "/sc") || EqualsIgnoringAsciiCase(first, "-sc"))
     return RunMode::Catalog;
@@ -38,7 +48,7 @@ std::string FormatTimeLine(const std::tm& time) {
   const char* day = time.tm_wday >= 0 && time.tm_wday < 7 ? kDays[time.tm_wday] : "???";
   const char* month = time.tm_mon >= 0 && time.tm_mon < 12 ? kMonths[time.tm_mon] : "???";
   char text[64];
-  std::snprintf(text, sizeof text, "%.3s %.3s %02d %02d:%02d:%02d %d\n", day, month, time.tm_mday,
+  std::snprintf(text, sizeof text, "%.3s %.3s %02d %02d:%02d:%02d %d", day, month, time.tm_mday,
                 time.tm_hour, time.tm_min, time.tm_sec, 1900 + time.tm_year);
   return text;
 }
@@ -65,13 +75,14 @@ int RunQuentix(int argc, const char* const* argv) {
       break;
   }
   CoUninitialize();
+  // The recompile note is true whatever else happened; the all-clear only when nothing was
+  // left unchecked, which otherwise gets a note of its own.
+  const int notChecked = NotCheckedCount();
   if (RecompileNeeded)
     PrintRecompileNote();
-  else if (mode == RunMode::Default)
-    PrintDefaultSummary();
-  else if (mode == RunMode::SingleDll)
-    PrintSingleDllSummary();
-  else
-    PrintCatalogSummary();
-  return 0;
+  else if (notChecked == 0)
+    PrintAllClear(mode);
+  if (notChecked == 0) return EXIT_ALL_CHECKED;
+  PrintIncompleteNote(notChecked, DebugPrivilegeRefused);
+  return EXIT_INCOMPLETE;
 }

@@ -8,7 +8,12 @@ enum class RunMode { Default, Catalog, Help, SingleDll };
 // Chosen from the first argument alone; later arguments are ignored.
 RunMode ChooseRunMode(int argc, const char* const* argv);
 
-// asctime's 24-character form with its newline, but with the day of the month always in
+// The exit statuses: every item was checked, whatever was found; something could not be
+// checked (it is named in the report). An uncaught exception ends the run with 3.
+inline constexpr int EXIT_ALL_CHECKED = 0;
+inline constexpr int EXIT_INCOMPLETE = 2;
+
+// asctime's 24-character form without its newline, but with the day of the month always in
 // two digits ("Dec 06").
 std::string FormatTimeLine(const std::tm& time);
 

@@ -2,6 +2,7 @@
 #include "driver/texts.h"
 
 #include <initializer_list>
+#include <string>
 
 #include "report/report.h"
 
@@ -110,5 +111,28 @@ void PrintCatalogSummary() {
       "QUENTIX has finished scanning the COM+ catalog, IIS and all ",
       "running instances of DLLHost.exe and did not find any BR6 DLL's ",
       "that need to be re-compiled.",
+  });
+}
+
+void PrintIncompleteNote(int notChecked, bool privilegeRefused) {
+  const bool one = notChecked == 1;
+  const std::string count = "QUENTIX could not check " + std::to_string(notChecked) +
+                            (one ? " item. It is" : " items. Each is") +
+                            " named above on a line that";
+  PrintLines({
+      "",
+      "",
+      "* CHECK INCOMPLETE",
+      count.c_str(),
+      "begins with \"Not checked:\", with the error that stopped the check.",
+      "This report says nothing about what was not checked: run QUENTIX again",
+      "once the cause is put right.",
+  });
+  if (!privilegeRefused) return;
+  PrintLines({
+      "",
+      "The debug privilege could not be enabled, so no running IIS or COM+",
+      "process was scanned. Run QUENTIX from an administrator's console on",
+      "Windows; on Linux, run it as root or with the CAP_SYS_PTRACE capability.",
   });
 }

@@ -6,3 +6,7 @@ void PrintRecompileNote();
 void PrintDefaultSummary();
 void PrintSingleDllSummary();
 void PrintCatalogSummary();
+
+// The closing note of a run that could not check everything: how many items, and, when the
+// debug privilege was refused, how to run the tool so that it is granted.
+void PrintIncompleteNote(int notChecked, bool privilegeRefused);

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "report/ascii_text.h"
+#include "report/not_checked.h"
 #include "report/report.h"
 #include "report/system_info.h"
 #include "hosts/module_walk.h"
@@ -42,11 +44,16 @@ std::optional<HostKind> HostKindOf(std::string_view name) {
 void ScanHostProcess(DWORD processId, const char* exeName, HostKind kind) {
   Report << "Scanning " << exeName << " (PID:" << processId << ") ";
   if (!PrintHostPackages(processId, kind)) Report << " System Package ";
-  ScanProcessModules(processId);
+  ScanProcessModules(processId, exeName);
   Report << endl << endl;
 }
 
+// What a failed privilege request or process list leaves out.
+constexpr char HOSTS_SUBJECT[] = "the running IIS and COM+ processes";
+
 }  // namespace
+
+bool DebugPrivilegeRefused = false;
 
 bool SetDebugPrivilege(bool enable) {
   HANDLE token = nullptr;
@@ -55,32 +62,45 @@ bool SetDebugPrivilege(bool enable) {
   request.PrivilegeCount = 1;
   request.Privileges[0].Attributes = enable ? SE_PRIVILEGE_ENABLED : 0;
   if (!LookupPrivilegeValueA(nullptr, "SeDebugPrivilege", &request.Privileges[0].Luid)) {
+    const DWORD error = GetLastError();
     CloseHandle(token);
+    SetLastError(error);
     return false;
   }
   // The call's own result does not say whether the privilege was granted; the last error does.
   AdjustTokenPrivileges(token, FALSE, &request, 16, nullptr, nullptr);
-  const bool adjusted = GetLastError() == ERROR_SUCCESS;
+  const DWORD error = GetLastError();
   CloseHandle(token);
-  return adjusted;
+  SetLastError(error);
+  return error == ERROR_SUCCESS;
 }
 
 void ScanHostProcesses() {
   ProcessSnapshot snapshot(TakeSnapshot(TH32CS_SNAPPROCESS, 0));
   PROCESSENTRY32 entry{};
   entry.dwSize = sizeof entry;
+  bool walked = false;
   for (bool more = snapshot.First(entry); more; more = snapshot.Next(entry)) {
+    walked = true;
     entry.szExeFile[sizeof entry.szExeFile - 1] = '\0';
     if (const std::optional<HostKind> kind = HostKindOf(entry.szExeFile))
       ScanHostProcess(entry.th32ProcessID, entry.szExeFile, *kind);
   }
+  // The walk ends at the end of the list, or where the list could not be taken or read on.
+  const DWORD error = GetLastError();
+  if (error != ERROR_NO_MORE_FILES)
+    ReportNotChecked(walked ? std::string("the rest of ") + HOSTS_SUBJECT : HOSTS_SUBJECT,
+                     Win32Error(error));
 }
 
 void ScanRunningHosts() {
   if (!SetDebugPrivilege(true)) {
+    const SystemError error = LastWin32Error();
     Report << endl;
     Report << "Error Detected: TOKEN_ADJUST_PRIVILEGES " << endl;
     Report << "Program cannot scan IIS and running packages. " << endl;
+    ReportNotChecked(HOSTS_SUBJECT, error);
+    DebugPrivilegeRefused = true;
     return;
   }
   Report << endl;

@@ -1,20 +1,18 @@
 #include "inspect/dll_check.h"
 
-#include "report/report.h"
 #include "inspect/project_header.h"
-#include "platform/win32.h"
+#include "platform/files.h"
+#include "report/not_checked.h"
+#include "report/report.h"
 
 bool RecompileNeeded = false;
 
 namespace {
 
-// The one owner of a file opened for the check: read-only, sharing everything.
+// The one owner of a file opened for the check.
 class InputFile {
  public:
-  explicit InputFile(const char* path)
-      : handle_(CreateFileA(path, GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+  explicit InputFile(HANDLE handle) : handle_(handle) {}
   InputFile(const InputFile&) = delete;
   InputFile& operator=(const InputFile&) = delete;
   ~InputFile() {
@@ -23,25 +21,39 @@ class InputFile {
 
   bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
 
-  // Fills buffer from the start of the file until it is full, the file ends or a read fails;
-  // returns the bytes delivered. Only disk files are read: a pipe, console or device could
-  // keep the read waiting, so it yields nothing.
-  std::size_t ReadUpTo(unsigned char* buffer, std::size_t capacity) {
-    if (GetFileType(handle_) != FILE_TYPE_DISK) return 0;
-    std::size_t total = 0;
-    while (total < capacity) {
+  struct Read {
+    std::size_t size = 0;         // bytes delivered
+    bool failed = false;          // a read failed before the buffer was full or the file ended
+    DWORD error = ERROR_SUCCESS;  // what it failed with
+  };
+
+  // Fills buffer from the start of the file until it is full, the file ends or a read fails.
+  // Only disk files are read: a pipe, console or device could keep the read waiting, so it
+  // yields nothing.
+  Read ReadUpTo(unsigned char* buffer, std::size_t capacity) {
+    Read read;
+    if (GetFileType(handle_) != FILE_TYPE_DISK) return read;
+    while (read.size < capacity) {
       DWORD got = 0;
-      if (!ReadFile(handle_, buffer + total, static_cast<DWORD>(capacity - total), &got, nullptr) ||
-          got == 0)
+      if (!ReadFile(handle_, buffer + read.size, static_cast<DWORD>(capacity - read.size), &got,
+                    nullptr)) {
+        read.failed = true;
+        read.error = GetLastError();
         break;
-      total += got;
+      }
+      if (got == 0) break;
+      read.size += got;
     }
-    return total;
+    return read;
   }
 
  private:
   HANDLE handle_;
 };
+
+// The bytes of one check. One buffer serves every check (there is one thread), and it is not
+// on the stack, which may be small.
+unsigned char scanBuffer[SCAN_LIMIT];
 
 }  // namespace
 
@@ -55,13 +67,24 @@ void PrintProjectFlags(std::uint8_t flags) {
 }
 
 void CheckDllFile(const char* path, const char* /*tag: one context is ever passed*/) {
-  InputFile file(path);
+  CheckOpenedDllFile(path, OpenFileForReading(path));
+}
+
+void CheckOpenedDllFile(const char* path, void* handle) {
+  InputFile file(handle);
   if (!file.IsOpen()) {
+    const SystemError error = LastWin32Error();
     Report << "Unable to open: " << path << endl;
+    ReportNotChecked(path, error);
     return;
   }
-  unsigned char buffer[SCAN_LIMIT];
-  const HeaderScan scan = ScanProjectHeader(buffer, file.ReadUpTo(buffer, sizeof buffer));
+  const InputFile::Read read = file.ReadUpTo(scanBuffer, sizeof scanBuffer);
+  const HeaderScan scan = ScanProjectHeader(scanBuffer, read.size);
+  // A header found before the failure is judged; without one, the file was not checked.
+  if (read.failed && !scan.found) {
+    ReportNotChecked(path, Win32Error(read.error));
+    return;
+  }
   switch (JudgeProjectHeader(scan)) {
     case DllVerdict::NoHeader:
       break;

@@ -4,12 +4,14 @@
 
 #include <cstddef>
 
-// Puts standard output into byte-exact mode where the system has a text mode.
+// Puts standard output into byte-exact mode where the system has a text mode, and makes a
+// write to a closed pipe fail rather than end the process.
 void PrepareStandardOutput();
 
-// Write every byte, retrying short writes; errors are not reported.
-void WriteAllToStandardOutput(const char* data, std::size_t size);
-void WriteAllToStandardError(const char* data, std::size_t size);
+// Write every byte, retrying short writes and waiting while a pipe is full. False, with the
+// last error set, when a write fails.
+bool WriteAllToStandardOutput(const char* data, std::size_t size);
+bool WriteAllToStandardError(const char* data, std::size_t size);
 
 // Ends the process with the given status: no destructor, no exit-time function, no flush.
 [[noreturn]] void EndProcessAtOnce(int status);

@@ -1,11 +1,32 @@
 #include "report/report.h"
 
 #include "platform/standard_io.h"
+#include "report/system_error.h"
 
 namespace {
 
-void WriteToStandardOutput(const char* data, std::size_t size, void*) {
-  WriteAllToStandardOutput(data, size);
+bool WriteToStandardOutput(const char* data, std::size_t size, void*) {
+  return WriteAllToStandardOutput(data, size);
+}
+
+bool IsControlByte(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte < 0x20 || byte == 0x7F;
+}
+
+void AppendEscaped(std::string& out, char c) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  const auto byte = static_cast<unsigned char>(c);
+  out += "\\x";
+  out += kDigits[byte >> 4];
+  out += kDigits[byte & 0x0F];
+}
+
+[[noreturn]] void EndOnWriteFailure() {
+  const std::string message =
+      "QUENTIX could not write its report (" + DescribeError(LastWin32Error()) + ")\r\n";
+  WriteAllToStandardError(message.data(), message.size());
+  EndProcessAtOnce(2);
 }
 
 }  // namespace
@@ -16,9 +37,10 @@ ReportStream::ReportStream() : sink_(WriteToStandardOutput) {
 
 ReportStream& ReportStream::operator<<(std::string_view text) {
   std::size_t start = 0;
-  for (std::size_t i = text.find('\n'); i != std::string_view::npos; i = text.find('\n', start)) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (!IsControlByte(text[i])) continue;
     pending_.append(text.substr(start, i - start));
-    pending_.append("\r\n");
+    AppendEscaped(pending_, text[i]);
     start = i + 1;
   }
   pending_.append(text.substr(start));
@@ -45,7 +67,7 @@ ReportStream& ReportStream::operator<<(unsigned long long number) {
 
 void ReportStream::Flush() {
   if (pending_.empty()) return;
-  sink_(pending_.data(), pending_.size(), context_);
+  if (!sink_(pending_.data(), pending_.size(), context_)) EndOnWriteFailure();
   pending_.clear();
 }
 
@@ -59,11 +81,16 @@ ReportStream::Sink ReportStream::Redirect(Sink sink, void* context, void** previ
 }
 
 void ReportStream::EndLine() {
-  pending_.append("\r\n");
+  NewLine();
   Flush();
 }
 
 ReportStream& endl(ReportStream& stream) {
   stream.EndLine();
+  return stream;
+}
+
+ReportStream& newline(ReportStream& stream) {
+  stream.NewLine();
   return stream;
 }

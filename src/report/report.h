@@ -2,6 +2,10 @@
 // then a line end, which goes out as CR LF on every system and flushes the stream. Text
 // without a line end waits in the buffer for the next flush, and is lost if the process is
 // ended before then.
+//
+// Text comes from files, processes and the catalog as much as from the program, so no byte
+// of it may start a line or steer a terminal: a control byte (below 0x20, or 0x7F) in any
+// piece of text goes out as \xHH. Line ends come from endl and newline alone.
 #pragma once
 
 #include <cstddef>
@@ -11,14 +15,14 @@
 
 class ReportStream {
  public:
-  // Where flushed bytes go. The default writes them to standard output.
-  using Sink = void (*)(const char* data, std::size_t size, void* context);
+  // Where flushed bytes go; false when they could not be written. The default writes them to
+  // standard output, waiting while a pipe is full.
+  using Sink = bool (*)(const char* data, std::size_t size, void* context);
 
   ReportStream();
   ReportStream(const ReportStream&) = delete;
   ReportStream& operator=(const ReportStream&) = delete;
 
-  // Text is written as is, except that every newline becomes CR LF.
   ReportStream& operator<<(std::string_view text);
   ReportStream& operator<<(const char* text);  // null writes nothing
   ReportStream& operator<<(char c);
@@ -36,11 +40,16 @@ class ReportStream {
     return manipulator(*this);
   }
 
+  // Sends what is pending to the sink. When it cannot be written the run ends at once, with
+  // a line on standard error and status 2: a report with a piece missing must not pass for
+  // a whole one.
   void Flush();
   // CR LF, then a flush.
   void EndLine();
+  // CR LF alone; it goes out with the next flush.
+  void NewLine() { pending_.append("\r\n"); }
 
-  // Sends flushed bytes elsewhere (tests); returns the previous sink and context.
+  // Sends flushed bytes elsewhere (tests, benchmarks); returns the previous sink and context.
   Sink Redirect(Sink sink, void* context, void** previousContext = nullptr);
 
  private:
@@ -51,5 +60,7 @@ class ReportStream {
 
 // A line end: CR LF, then a flush.
 ReportStream& endl(ReportStream& stream);
+// A line end that waits for the next flush.
+ReportStream& newline(ReportStream& stream);
 
 extern ReportStream Report;

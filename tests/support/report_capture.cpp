@@ -13,6 +13,7 @@ const std::string& ReportCapture::Text() {
   return text_;
 }
 
-void ReportCapture::Append(const char* data, std::size_t size, void* context) {
+bool ReportCapture::Append(const char* data, std::size_t size, void* context) {
   static_cast<ReportCapture*>(context)->text_.append(data, size);
+  return true;
 }

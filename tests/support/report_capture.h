@@ -18,7 +18,7 @@ class ReportCapture {
   const std::string& Flushed() const { return text_; }
 
  private:
-  static void Append(const char* data, std::size_t size, void* context);
+  static bool Append(const char* data, std::size_t size, void* context);
   std::string text_;
   ReportStream::Sink previous_;
   void* previousContext_ = nullptr;

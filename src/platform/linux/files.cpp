@@ -4,6 +4,7 @@
 
 #include <cerrno>
 
+#include "platform/linux/errors.h"
 #include "platform/linux/kernel_objects.h"
 
 namespace {
@@ -14,25 +15,6 @@ struct FileObject final : KernelObject {
   int fd;
   DWORD type;
 };
-
-DWORD ErrorFromErrno(int error) {
-  switch (error) {
-    case ENOENT:
-      return ERROR_FILE_NOT_FOUND;
-    case ENOTDIR:
-      return ERROR_PATH_NOT_FOUND;
-    case EACCES:
-    case EPERM:
-    case EISDIR:
-      return ERROR_ACCESS_DENIED;
-    case ENAMETOOLONG:
-      return ERROR_FILENAME_EXCED_RANGE;
-    case ENOMEM:
-      return ERROR_NOT_ENOUGH_MEMORY;
-    default:
-      return ERROR_INVALID_PARAMETER;
-  }
-}
 
 DWORD FileTypeOfMode(mode_t mode) {
   if (S_ISREG(mode) || S_ISBLK(mode)) return FILE_TYPE_DISK;
@@ -54,7 +36,7 @@ HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD, LPSECURITY_ATTRIBUTE
   }
   int fd = ::open(name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) {
-    SetLastError(ErrorFromErrno(errno));
+    SetLastError(Win32ErrorFromErrno(errno));
     return INVALID_HANDLE_VALUE;
   }
   struct stat status {};

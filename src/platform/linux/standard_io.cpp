@@ -1,32 +1,53 @@
 #include "platform/standard_io.h"
 
-#include <cerrno>
+#include <poll.h>
+#include <signal.h>
 #include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/linux/errors.h"
 
 namespace {
 
-void WriteAll(int fd, const char* data, std::size_t size) {
+// A descriptor left non-blocking by whoever opened it (a pipe to a slow reader, say) is
+// waited on until it takes more: every byte goes out or the write fails.
+bool WaitUntilWritable(int fd) {
+  pollfd wanted = {fd, POLLOUT, 0};
+  while (::poll(&wanted, 1, -1) < 0)
+    if (errno != EINTR) return false;
+  return true;
+}
+
+bool WriteAll(int fd, const char* data, std::size_t size) {
   while (size > 0) {
-    ssize_t written = ::write(fd, data, size);
+    const ssize_t written = ::write(fd, data, size);
     if (written < 0) {
       if (errno == EINTR) continue;
-      return;
+      if ((errno == EAGAIN || errno == EWOULDBLOCK) && WaitUntilWritable(fd)) continue;
+      SetLastError(errno == EIO ? ERROR_WRITE_FAULT : Win32ErrorFromErrno(errno));
+      return false;
     }
     data += written;
     size -= static_cast<std::size_t>(written);
   }
+  return true;
 }
 
 }  // namespace
 
-void PrepareStandardOutput() {}
-
-void WriteAllToStandardOutput(const char* data, std::size_t size) {
-  WriteAll(1, data, size);
+// A reader that goes away makes the next write fail with EPIPE, which the report tells of,
+// instead of ending the process without a word.
+void PrepareStandardOutput() {
+  ::signal(SIGPIPE, SIG_IGN);
 }
 
-void WriteAllToStandardError(const char* data, std::size_t size) {
-  WriteAll(2, data, size);
+bool WriteAllToStandardOutput(const char* data, std::size_t size) {
+  return WriteAll(1, data, size);
+}
+
+bool WriteAllToStandardError(const char* data, std::size_t size) {
+  return WriteAll(2, data, size);
 }
 
 void EndProcessAtOnce(int status) {

@@ -1,36 +1,40 @@
 #include "platform/standard_io.h"
 
 #include <climits>
-#include <fcntl.h>
-#include <io.h>
 #include <stdlib.h>
+
+#include "platform/win32.h"
 
 namespace {
 
-void WriteAll(int fd, const char* data, std::size_t size) {
+// WriteFile on the handle itself: no C library text mode turns the report's CR LF into
+// CR CR LF, and a failure leaves its code in the last error.
+bool WriteAll(DWORD which, const char* data, std::size_t size) {
+  HANDLE handle = GetStdHandle(which);
   while (size > 0) {
-    unsigned chunk = size > INT_MAX ? INT_MAX : static_cast<unsigned>(size);
-    int written = ::_write(fd, data, chunk);
-    if (written <= 0) return;
+    const DWORD chunk = size > INT_MAX ? INT_MAX : static_cast<DWORD>(size);
+    DWORD written = 0;
+    if (!WriteFile(handle, data, chunk, &written, nullptr)) return false;
+    if (written == 0) {
+      SetLastError(ERROR_WRITE_FAULT);
+      return false;
+    }
     data += written;
-    size -= static_cast<std::size_t>(written);
+    size -= written;
   }
+  return true;
 }
 
 }  // namespace
 
-// The report brings its own CR LF; text mode would turn it into CR CR LF.
-void PrepareStandardOutput() {
-  ::_setmode(1, _O_BINARY);
+void PrepareStandardOutput() {}
+
+bool WriteAllToStandardOutput(const char* data, std::size_t size) {
+  return WriteAll(STD_OUTPUT_HANDLE, data, size);
 }
 
-void WriteAllToStandardOutput(const char* data, std::size_t size) {
-  WriteAll(1, data, size);
-}
-
-void WriteAllToStandardError(const char* data, std::size_t size) {
-  ::_setmode(2, _O_BINARY);
-  WriteAll(2, data, size);
+bool WriteAllToStandardError(const char* data, std::size_t size) {
+  return WriteAll(STD_ERROR_HANDLE, data, size);
 }
 
 void EndProcessAtOnce(int status) {

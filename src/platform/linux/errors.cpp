@@ -1,0 +1,109 @@
+// Error codes, and the texts FormatMessageA gives for them. The texts are this layer's own
+// words for what went wrong on this system; Windows gives its own.
+#include "platform/linux/errors.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+struct Message {
+  DWORD code;
+  const char* text;
+};
+
+constexpr Message kMessages[] = {
+    {ERROR_FILE_NOT_FOUND, "The file does not exist."},
+    {ERROR_PATH_NOT_FOUND, "A folder on the path does not exist."},
+    {ERROR_TOO_MANY_OPEN_FILES, "Too many files are open."},
+    {ERROR_ACCESS_DENIED, "Permission denied."},
+    {ERROR_INVALID_HANDLE, "The handle is not valid."},
+    {ERROR_NOT_ENOUGH_MEMORY, "Not enough memory."},
+    {ERROR_OUTOFMEMORY, "Not enough memory."},
+    {ERROR_NO_MORE_FILES, "There are no more entries."},
+    {ERROR_BAD_LENGTH, "The record is of the wrong size."},
+    {ERROR_WRITE_FAULT, "The output cannot be written."},
+    {ERROR_READ_FAULT, "The file cannot be read."},
+    {ERROR_NOT_SUPPORTED, "Not supported on this system."},
+    {ERROR_INVALID_PARAMETER, "The request is not valid."},
+    {ERROR_BROKEN_PIPE, "The pipe has been closed by its reader."},
+    {ERROR_DISK_FULL, "The disk is full."},
+    {ERROR_INSUFFICIENT_BUFFER, "The buffer is too small."},
+    {ERROR_INVALID_NAME, "The name is not valid."},
+    {ERROR_FILENAME_EXCED_RANGE, "The path is too long."},
+    {ERROR_PARTIAL_COPY, "The other process's memory could not be read."},
+    {ERROR_NOT_ALL_ASSIGNED,
+     "The privilege is not held: the CAP_SYS_PTRACE capability is not permitted."},
+    {ERROR_NO_SUCH_PRIVILEGE, "No such privilege."},
+    {ERROR_PRIVILEGE_NOT_HELD, "The privilege is not held."},
+    {static_cast<DWORD>(E_FAIL), "Unspecified failure."},
+    {static_cast<DWORD>(E_NOINTERFACE), "The interface is not supported."},
+    {static_cast<DWORD>(E_POINTER), "No object was delivered."},
+    {static_cast<DWORD>(E_UNEXPECTED), "Unexpected failure."},
+    {static_cast<DWORD>(E_NOTIMPL), "Not implemented."},
+    {static_cast<DWORD>(REGDB_E_CLASSNOTREG), "The class is not registered on this system."},
+    {static_cast<DWORD>(CLASS_E_CLASSNOTAVAILABLE), "The class is not available."},
+    {static_cast<DWORD>(CO_E_NOTINITIALIZED), "COM is not initialised."},
+    {static_cast<DWORD>(DISP_E_TYPEMISMATCH), "The value is of a type that cannot be converted."},
+    {static_cast<DWORD>(DISP_E_BADVARTYPE), "The value's type is not valid."},
+    {static_cast<DWORD>(DISP_E_OVERFLOW), "The value is out of range."},
+};
+
+const char* TextOf(DWORD code) {
+  // An HRESULT made from a Win32 code says what that code says.
+  if ((code & 0xFFFF0000u) == 0x80070000u) code &= 0xFFFFu;
+  for (const Message& message : kMessages)
+    if (message.code == code) return message.text;
+  return nullptr;
+}
+
+}  // namespace
+
+DWORD Win32ErrorFromErrno(int error) {
+  switch (error) {
+    case ENOENT:
+      return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR:
+      return ERROR_PATH_NOT_FOUND;
+    case EMFILE:
+    case ENFILE:
+      return ERROR_TOO_MANY_OPEN_FILES;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+      return ERROR_ACCESS_DENIED;
+    case ENAMETOOLONG:
+      return ERROR_FILENAME_EXCED_RANGE;
+    case ENOMEM:
+      return ERROR_NOT_ENOUGH_MEMORY;
+    case ENOSPC:
+    case EDQUOT:
+      return ERROR_DISK_FULL;
+    case EPIPE:
+      return ERROR_BROKEN_PIPE;
+    case EIO:
+      return ERROR_READ_FAULT;
+    case EBADF:
+      return ERROR_INVALID_HANDLE;
+    default:
+      return ERROR_INVALID_PARAMETER;
+  }
+}
+
+// Only messages of the system, with no inserts, into the caller's buffer.
+DWORD WINAPI FormatMessageA(DWORD flags, LPCVOID, DWORD messageId, DWORD, LPSTR buffer, DWORD size,
+                            va_list*) {
+  const char* text = (flags & FORMAT_MESSAGE_FROM_SYSTEM) ? TextOf(messageId) : nullptr;
+  if (text == nullptr) {
+    SetLastError(ERROR_MR_MID_NOT_FOUND);
+    return 0;
+  }
+  const std::size_t length = std::strlen(text) + 2;  // with CR LF, as Windows ends its texts
+  if (buffer == nullptr || size < length + 1) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return 0;
+  }
+  std::memcpy(buffer, text, length - 2);
+  std::memcpy(buffer + length - 2, "\r\n", 3);
+  return static_cast<DWORD>(length);
+}

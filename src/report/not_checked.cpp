@@ -1,0 +1,16 @@
+#include "report/not_checked.h"
+
+#include "report/report.h"
+
+namespace {
+int notChecked = 0;
+}  // namespace
+
+void ReportNotChecked(std::string_view subject, const SystemError& error) {
+  Report << "Not checked: " << subject << " (" << DescribeError(error) << ")" << endl;
+  ++notChecked;
+}
+
+int NotCheckedCount() {
+  return notChecked;
+}

@@ -1,0 +1,29 @@
+#include "report/system_error.h"
+
+#include <cstdio>
+
+namespace {
+
+// The system's own text for the error, without the line end it comes with.
+std::string SystemText(DWORD code) {
+  char text[512] = {};
+  const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                      nullptr, code, 0, text, sizeof text, nullptr);
+  std::string message(text, length < sizeof text ? length : 0);
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                              message.back() == ' ' || message.back() == '\t'))
+    message.pop_back();
+  return message;
+}
+
+}  // namespace
+
+std::string DescribeError(const SystemError& error) {
+  char number[16];
+  if (error.isHresult)
+    std::snprintf(number, sizeof number, "0x%08lX", static_cast<unsigned long>(error.code));
+  else
+    std::snprintf(number, sizeof number, "%lu", static_cast<unsigned long>(error.code));
+  const std::string text = SystemText(error.code);
+  return "error " + std::string(number) + (text.empty() ? "" : ": " + text);
+}

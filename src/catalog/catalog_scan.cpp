@@ -12,9 +12,13 @@
 
 namespace {
 
-// An application that cannot be read is named by its place in the catalog.
+// An application is named by its name where it has one that can be read, else by its place.
+std::string ApplicationLabel(const std::string& name, LONG index) {
+  return name.empty() ? "number " + std::to_string(index + 1) : name;
+}
+
 std::string ApplicationSubject(LONG index) {
-  return "application number " + std::to_string(index + 1) + " of the COM+ catalog";
+  return "application " + ApplicationLabel("", index) + " of the COM+ catalog";
 }
 
 // Reads into key the Key of the application at index, provided the entry there still bears
@@ -111,7 +115,8 @@ HRESULT ScanApplication(VARIANT adopted, LONG index, ICatalogCollection* applica
   Variant key;
   key.SetEmptyText();
   ReadApplicationKey(name.Get(), index, applications, key);
-  const std::string application = TextOfVariant(name.Get()).Narrow();
+  const std::string text = TextOfVariant(name.Get()).Narrow();
+  const std::string application = ApplicationLabel(text, index);
 
   const ComText components(BstrFromNarrow("Components"));
   IDispatch* found = nullptr;
@@ -124,8 +129,8 @@ HRESULT ScanApplication(VARIANT adopted, LONG index, ICatalogCollection* applica
     const HRESULT populated = collection->Populate();
     LONG count = 0;
     collection->get_Count(&count);  // not tested here: the component walk counts again
-    Report << "Scanning " << application << " (" << count
-           << (count == 1 ? " component)" : " components)") << endl;
+    Report << "Scanning " << text << " (" << count << (count == 1 ? " component)" : " components)")
+           << endl;
     if (FAILED(populated))
       ReportNotChecked("the components of application " + application, ComFailure(populated));
     result = ScanComponents(collection.Get(), application);

@@ -77,6 +77,10 @@ bool SetDebugPrivilege(bool enable) {
 
 void ScanHostProcesses() {
   ProcessSnapshot snapshot(TakeSnapshot(TH32CS_SNAPPROCESS, 0));
+  if (snapshot.Handle() == INVALID_HANDLE_VALUE) {
+    ReportNotChecked(HOSTS_SUBJECT, LastWin32Error());
+    return;
+  }
   PROCESSENTRY32 entry{};
   entry.dwSize = sizeof entry;
   bool walked = false;

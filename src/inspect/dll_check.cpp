@@ -55,6 +55,11 @@ class InputFile {
 // on the stack, which may be small.
 unsigned char scanBuffer[SCAN_LIMIT];
 
+// A file is named by its path; an empty one would leave the line without a subject.
+const char* FileSubject(const char* path) {
+  return *path == '\0' ? "an empty path" : path;
+}
+
 }  // namespace
 
 void PrintProjectFlags(std::uint8_t flags) {
@@ -75,14 +80,14 @@ void CheckOpenedDllFile(const char* path, void* handle) {
   if (!file.IsOpen()) {
     const SystemError error = LastWin32Error();
     Report << "Unable to open: " << path << endl;
-    ReportNotChecked(path, error);
+    ReportNotChecked(FileSubject(path), error);
     return;
   }
   const InputFile::Read read = file.ReadUpTo(scanBuffer, sizeof scanBuffer);
   const HeaderScan scan = ScanProjectHeader(scanBuffer, read.size);
   // A header found before the failure is judged; without one, the file was not checked.
   if (read.failed && !scan.found) {
-    ReportNotChecked(path, Win32Error(read.error));
+    ReportNotChecked(FileSubject(path), Win32Error(read.error));
     return;
   }
   switch (JudgeProjectHeader(scan)) {

@@ -1,6 +1,8 @@
 #include "blackbox/blackbox.h"
 
-#include <gtest/gtest.h>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
 
 ChildResult RunQuentixExe(const std::vector<std::string>& arguments) {
   std::vector<std::string> argv{QUENTIX_EXE_PATH};
@@ -44,50 +46,17 @@ bool IsTimeLine(const std::string& text) {
   return true;
 }
 
-std::string AfterTheTimeLine(const ChildResult& result) {
-  const std::size_t start = kBanner.size() + 26;
-  EXPECT_EQ(result.out.substr(0, kBanner.size()), kBanner);
-  EXPECT_TRUE(IsTimeLine(result.out.substr(kBanner.size(), 26))) << result.out;
-  return result.out.size() < start ? "" : result.out.substr(start);
-}
+namespace {
 
-// Written out here, not taken from the program, so that a change to either shows.
-const std::string kBanner =
-    Lines({"", "Quentix Version 1.2.1a", "Ferrowlake Server Tools, December 2026",
-           "Written by the Quentix maintainers", ""});
-const std::string kSingleDllSummary =
-    Lines({"", "", "QUENTIX has finished scanning and no errors were detected"});
-const std::string kDefaultSummary = Lines({
-    "QUENTIX has finished scanning IIS and all running instances of ",
-    "DLLHost.exe and did not find any BR6 DLL's that need to be re-compiled. ",
-    "You should now consider running QUENTIX with the '-sc' switch to scan ",
-    "the entire COM+ catalog for any BR DLL's configured to run in COM+ server ",
-    "packages which may not currently be running.",
-});
-const std::string kCatalogSummary = Lines({
-    "QUENTIX has finished scanning the COM+ catalog, IIS and all ",
-    "running instances of DLLHost.exe and did not find any BR6 DLL's ",
-    "that need to be re-compiled.",
-});
-const std::string kRecompileNote = Lines({
-    "",
-    "",
-    "* IMPORTANT NOTE ",
-    "QUENTIX has detected one or more Brannic DLL's that have ",
-    "not been compiled properly for use in a server process such as IIS or COM+.",
-    "Please make note of the DLL's listed above and re-compile these DLL's with  ",
-    "'Unattended Execution' and 'Retain in Memory'. ",
-    "",
-    "For more information on these settings please refer to the ",
-    "KB articles listed below:",
-    "",
-    "QXKB-0101: BR DLLs become unstable in COM+ when 'Retained In Memory' is not set",
-    "https://support.example.com/kb/qxkb-0101",
-    "",
-    "QXKB-0102: Threading issues with BR6 components in server processes",
-    "https://support.example.com/kb/qxkb-0102",
-});
-const std::string kTerminationText = "\r\nabnormal program termination\r\n";
+constexpr struct {
+  const char* name;
+  SampleKind kind;
+} kSamples[] = {{"fine.dll", SampleKind::Fine},
+                {"recompile.dll", SampleKind::Recompile},
+                {"version5.dll", SampleKind::Version5},
+                {"plain.dll", SampleKind::NoHeader}};
+
+}  // namespace
 
 #if !defined(_WIN32)
 #include <signal.h>
@@ -97,11 +66,46 @@ const std::string kTerminationText = "\r\nabnormal program termination\r\n";
 
 #include <algorithm>
 #include <cerrno>
-#include <fstream>
-#include <iterator>
-#include <stdexcept>
 
 extern char** environ;
+
+bool MayLookIntoOtherProcesses() {
+  return ::geteuid() == 0;
+}
+
+void WriteSamples(const TempFolder& folder) {
+  for (const auto& sample : kSamples) folder.Write(sample.name, MakeSampleDll(sample.kind));
+}
+
+namespace {
+
+class LinuxHost final : public SampleHostProcess {
+ public:
+  explicit LinuxHost(std::vector<std::string> arguments) : host_(std::move(arguments)) {
+    if (!host_.Ready()) throw std::runtime_error("the sample host did not start");
+  }
+  DWORD Id() const override { return static_cast<DWORD>(host_.Pid()); }
+
+ private:
+  SampleHost host_;
+};
+
+}  // namespace
+
+std::unique_ptr<SampleHostProcess> StartSampleHost(const HostSpec& spec, const TempFolder& folder) {
+  std::vector<std::string> arguments{"--name", spec.exeName};
+  for (const std::string& file : spec.files) arguments.push_back((folder.Path() / file).string());
+  return std::make_unique<LinuxHost>(std::move(arguments));
+}
+
+ServedFakes::ServedFakes(std::vector<std::string>& argv, const char* catalog,
+                         const std::string& folder, const std::string& packages) {
+  const std::string harness = std::string(QUENTIX_TEST_TOOLS_DIR) + "/tools/quentix_with_fakes";
+  argv.front() = harness;
+  argv.insert(argv.begin() + 1, {catalog != nullptr ? catalog : "-", folder, packages});
+}
+
+ServedFakes::~ServedFakes() = default;
 
 SampleHost::SampleHost(std::vector<std::string> arguments) {
   const std::string program = std::string(QUENTIX_TEST_TOOLS_DIR) + "/../tools/sample_host";
@@ -141,5 +145,118 @@ std::vector<std::string> SampleHost::InMapOrder(std::vector<std::string> files) 
     return maps.find(" " + a + "\n") < maps.find(" " + b + "\n");
   });
   return files;
+}
+#endif
+
+#if defined(_WIN32)
+#include <cstdio>
+
+bool MayLookIntoOtherProcesses() {
+  return true;
+}
+
+namespace {
+
+std::string ReadWholeFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) throw std::runtime_error("cannot read " + path);
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// A real DLL that the check judges like the sample of the given kind: the sample's first
+// bytes written over the room that the carrier DLL keeps for them.
+std::string LoadableSample(SampleKind kind) {
+  static const std::string carrier = ReadWholeFile(QUENTIX_SAMPLE_CARRIER_PATH);
+  static const std::size_t room = carrier.find("QUENTIX SAMPLE ROOM");
+  constexpr std::size_t kRoomSize = 8192;
+  if (room == std::string::npos || room + kRoomSize > 64000)
+    throw std::runtime_error("the carrier DLL has no room within the bytes the check reads");
+  std::string bytes = carrier;
+  bytes.replace(room, kRoomSize, MakeSampleDll(kind).substr(0, kRoomSize));
+  return bytes;
+}
+
+// A stand-in server host (tests/wine/sample_host.cpp) that has loaded the given DLLs.
+class WineHost final : public SampleHostProcess {
+ public:
+  WineHost(const std::string& exeName, const std::vector<std::string>& dlls, bool suspended) {
+    const std::string program = std::string(QUENTIX_SAMPLE_HOSTS_DIR) + "/" + exeName;
+    std::string commandLine = "\"" + program + "\"";
+    for (const std::string& dll : dlls) commandLine += " \"" + dll + "\"";
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) throw std::runtime_error("no pipe");
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    const bool started =
+        CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                       suspended ? CREATE_SUSPENDED : 0, nullptr, nullptr, &startup, &process_);
+    CloseHandle(writeEnd);
+    if (started && suspended) {
+      CloseHandle(readEnd);
+      CloseHandle(process_.hThread);
+      return;
+    }
+    std::string line;
+    char c = 0;
+    DWORD got = 0;
+    while (started && c != '\n' && line.size() < 16 && ReadFile(readEnd, &c, 1, &got, nullptr) &&
+           got == 1)
+      line += c;
+    CloseHandle(readEnd);
+    if (!started) throw std::runtime_error("cannot start " + program);
+    CloseHandle(process_.hThread);
+    // Its standard output is in text mode: the line ends in CR LF.
+    if (line != "ready\r\n") {
+      End();
+      throw std::runtime_error(exeName + " did not load its DLLs");
+    }
+  }
+  ~WineHost() override { End(); }
+
+  DWORD Id() const override { return process_.dwProcessId; }
+
+ private:
+  void End() {
+    if (process_.hProcess == nullptr) return;
+    TerminateProcess(process_.hProcess, 0);
+    WaitForSingleObject(process_.hProcess, INFINITE);
+    CloseHandle(process_.hProcess);
+    process_.hProcess = nullptr;
+  }
+  PROCESS_INFORMATION process_{};
+};
+
+// A data file of the test bed's COM server: while it exists, the class whose registration
+// names it is available and serves what it says.
+void Serve(const char* path, const std::string& text) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+}  // namespace
+
+void WriteSamples(const TempFolder& folder) {
+  for (const auto& sample : kSamples) folder.Write(sample.name, LoadableSample(sample.kind));
+}
+
+std::unique_ptr<SampleHostProcess> StartSampleHost(const HostSpec& spec, const TempFolder& folder) {
+  std::vector<std::string> dlls;
+  for (const std::string& file : spec.files) dlls.push_back((folder.Path() / file).string());
+  return std::make_unique<WineHost>(spec.exeName, dlls, spec.suspended);
+}
+
+ServedFakes::ServedFakes(std::vector<std::string>&, const char* catalog, const std::string& folder,
+                         const std::string& packages) {
+  if (catalog != nullptr) Serve(QUENTIX_FAKE_CATALOG_DATA, catalog + ("\n" + folder));
+  if (!packages.empty()) Serve(QUENTIX_FAKE_TRACKER_DATA, packages);
+}
+
+ServedFakes::~ServedFakes() {
+  std::remove(QUENTIX_FAKE_CATALOG_DATA);
+  std::remove(QUENTIX_FAKE_TRACKER_DATA);
 }
 #endif

@@ -1,11 +1,16 @@
-// What the black-box suites share: the built executable, and the fixed texts of its report.
+// What the black-box suites share: the built executable, its samples and sample hosts, the
+// fakes served to it, and what the system says that a report repeats.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/win32.h"
 #include "sample_dll.h"
 #include "support/child_process.h"
+#include "support/system_text.h"
+#include "support/temp_folder.h"
 
 // Runs the built quentix with the given arguments (not counting the program name).
 ChildResult RunQuentixExe(const std::vector<std::string>& arguments);
@@ -19,15 +24,40 @@ std::string CheckedSample(SampleKind kind, const std::string& path);
 // Whether text is a time line: "Www Mmm dd hh:mm:ss yyyy" (a two-digit day) and CR LF.
 bool IsTimeLine(const std::string& text);
 
-// The output after the banner and the time line, which are checked on the way.
-std::string AfterTheTimeLine(const ChildResult& result);
+// Whether quentix may look into other processes here (root on Linux; always under Wine).
+bool MayLookIntoOtherProcesses();
 
-extern const std::string kBanner;
-extern const std::string kSingleDllSummary;
-extern const std::string kDefaultSummary;
-extern const std::string kCatalogSummary;
-extern const std::string kRecompileNote;
-extern const std::string kTerminationText;
+// The samples fine.dll, recompile.dll, version5.dll and plain.dll in folder; under Windows
+// real DLLs that a host can load, judged as the samples of their names.
+void WriteSamples(const TempFolder& folder);
+
+// A stand-in server host process named exeName that has loaded files (named in the samples'
+// folder) as its modules, in that order; ended when it goes. A suspended one (Windows only)
+// is made and never started: the system has no module list of it yet.
+struct HostSpec {
+  std::string exeName;
+  std::vector<std::string> files;
+  bool suspended = false;
+};
+class SampleHostProcess {
+ public:
+  virtual ~SampleHostProcess() = default;
+  virtual DWORD Id() const = 0;
+};
+std::unique_ptr<SampleHostProcess> StartSampleHost(const HostSpec& spec, const TempFolder& folder);
+
+// While it lives, the run of argv finds the named fake catalog (with its DLLs in folder) and a
+// fake package tracker listing packages ("PID NAME" lines), where given. On Linux argv is
+// turned into a run of the harness that registers them; under Wine the test bed's COM server
+// is told what to serve.
+class ServedFakes {
+ public:
+  ServedFakes(std::vector<std::string>& argv, const char* catalog, const std::string& folder,
+              const std::string& packages);
+  ServedFakes(const ServedFakes&) = delete;
+  ServedFakes& operator=(const ServedFakes&) = delete;
+  ~ServedFakes();
+};
 
 #if !defined(_WIN32)
 #include <sys/types.h>

@@ -11,12 +11,8 @@ namespace {
 
 long liveObjects = 0;
 
-std::basic_string<OLECHAR> Wide(std::string_view ascii) {
-  return std::basic_string<OLECHAR>(ascii.begin(), ascii.end());
-}
-
-bool TextIs(BSTR text, std::string_view ascii) {
-  return text != nullptr && std::basic_string<OLECHAR>(text) == Wide(ascii);
+bool TextIs(BSTR text, std::u16string_view expected) {
+  return text != nullptr && WideString(text) == Wide(expected);
 }
 
 // What one call does: its normal work, or return at once with result.
@@ -50,10 +46,9 @@ class CatalogState {
 
 using SharedState = std::shared_ptr<CatalogState>;
 
-// Puts value into *out, replacing what it held.
+// Puts value into *out as a real catalog does: written over, not freed first.
 HRESULT Deliver(const FakeValue& value, VARIANT* out) {
-  const HRESULT cleared = VariantClear(out);
-  if (FAILED(cleared)) return cleared;
+  VariantInit(out);
   V_VT(out) = value.type;
   if (value.type == VT_I4) V_I4(out) = value.number;
   if (value.type != VT_BSTR) return S_OK;
@@ -63,11 +58,11 @@ HRESULT Deliver(const FakeValue& value, VARIANT* out) {
   return V_BSTR(out) != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 
-FakeValue TextValue(const std::basic_string<OLECHAR>& text) {
-  FakeValue value;
-  value.type = VT_BSTR;
-  value.text = text;
-  return value;
+// The key of the application at index: its own, or one made from its place.
+std::u16string KeyOf(const FakeApplication& application, std::size_t index) {
+  if (!application.key.empty()) return application.key;
+  const std::string made = "{APP-" + std::to_string(index) + "}";
+  return std::u16string(made.begin(), made.end());
 }
 
 // Reference counting, identity and the fault hook that every fake object shares.
@@ -117,15 +112,15 @@ class FakeEntry final : public FakeObject<ObjectStub> {
     if (value == nullptr) return E_POINTER;
     const Outcome outcome = Enter("Value");
     if (!outcome.normal) return outcome.result;
-    if (component_ < 0 || !TextIs(property, "DLL")) return E_INVALIDARG;
+    if (component_ < 0 || !TextIs(property, u"DLL")) return E_INVALIDARG;
     return Deliver(Component().dll, value);
   }
   HRESULT STDMETHODCALLTYPE get_Key(VARIANT* key) override {
     if (key == nullptr) return E_POINTER;
     const Outcome outcome = Enter("Key");
     if (!outcome.normal) return outcome.result;
-    if (component_ >= 0) return Deliver(TextValue(Wide("{COMPONENT}")), key);
-    return Deliver(TextValue(Application().key), key);
+    if (component_ >= 0) return Deliver(Text(u"{COMPONENT}"), key);
+    return Deliver(Text(KeyOf(Application(), application_)), key);
   }
   HRESULT STDMETHODCALLTYPE get_Name(VARIANT* name) override {
     if (name == nullptr) return E_POINTER;
@@ -193,12 +188,12 @@ class FakeCollection final : public FakeObject<CollectionStub> {
       return outcome.result;
     }
     *collection = nullptr;
-    if (application_ >= 0 || !TextIs(name, "Components") || V_VT(&key) != VT_BSTR)
+    if (application_ >= 0 || !TextIs(name, u"Components") || V_VT(&key) != VT_BSTR)
       return E_INVALIDARG;
     const BSTR wanted = V_BSTR(&key);
     const auto& applications = Data().applications;
     for (std::size_t a = 0; a < applications.size(); ++a) {
-      if (wanted == nullptr || applications[a].key != wanted) continue;
+      if (wanted == nullptr || WideString(wanted) != Wide(KeyOf(applications[a], a))) continue;
       *collection = new FakeCollection(State(), static_cast<long>(a));
       return S_OK;
     }
@@ -229,7 +224,7 @@ class FakeCatalogRoot final : public FakeObject<CatalogStub> {
       return outcome.result;
     }
     *collection = nullptr;
-    if (!TextIs(name, "Applications")) return E_INVALIDARG;
+    if (!TextIs(name, u"Applications")) return E_INVALIDARG;
     *collection = new FakeCollection(State(), -1);
     return S_OK;
   }

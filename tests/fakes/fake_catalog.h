@@ -1,23 +1,38 @@
 // A COM+ catalog of our own, for systems without one and for tests: its applications and
-// components come from data, and any single call it answers can be made to fail with a chosen
+// components come from C++ tables, and any single call it answers can be made to fail with a chosen
 // HRESULT or to succeed without delivering anything. It depends on nothing but the platform
 // layer, so the same source serves the unit tests, the test harness and an in-process COM
 // server DLL.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/comadmin.h"
+#include "support/wide_text.h"
 
 // A property value as the catalog hands it out.
 struct FakeValue {
   VARTYPE type = VT_EMPTY;  // VT_BSTR, VT_I4, VT_NULL or VT_EMPTY
   bool nullText = false;    // a VT_BSTR whose string pointer is null
-  std::basic_string<OLECHAR> text;
+  WideString text;
   LONG number = 0;
 };
+
+inline FakeValue Text(std::u16string_view text) {
+  return {VT_BSTR, false, Wide(text), 0};
+}
+inline FakeValue NullText() {
+  return {VT_BSTR, true, {}, 0};
+}
+inline FakeValue Number(LONG number) {
+  return {VT_I4, false, {}, number};
+}
+inline FakeValue NullValue() {
+  return {VT_NULL, false, {}, 0};
+}
 
 struct FakeComponent {
   FakeValue name;
@@ -26,8 +41,8 @@ struct FakeComponent {
 
 struct FakeApplication {
   FakeValue name;
-  std::basic_string<OLECHAR> key;  // handed out as a VT_BSTR
-  std::vector<FakeComponent> components;
+  std::vector<FakeComponent> components = {};
+  std::u16string key = {};  // handed out as a VT_BSTR; "{APP-<a>}" when empty
 };
 
 // What one call does instead of its normal work. Calls are named by the object that answers
@@ -48,24 +63,14 @@ struct FakeFault {
 
 struct FakeCatalogData {
   std::vector<FakeApplication> applications;
-  std::vector<FakeFault> faults;
+  std::vector<FakeFault> faults = {};
 };
-
-// The text form of the data, one statement a line; '#' starts a comment:
-//   application <value> [key <text>]   an application; the key defaults to "{APP-<a>}"
-//   component <value> dll <value>      a component of the application above it
-//   fail <target> <call> <n>|* <hresult>|nothing
-// A <value> is "text" (escapes \" \\ \uXXXX; other bytes must be ASCII), nulltext (a VT_BSTR
-// with a null pointer), a decimal number (VT_I4), null (VT_NULL) or empty (VT_EMPTY). A
-// <text> is "text" alone. An <hresult> is hexadecimal with 0x.
-bool ParseFakeCatalog(std::string_view text, FakeCatalogData* data, std::string* error);
-bool LoadFakeCatalogFile(const char* path, FakeCatalogData* data, std::string* error);
 
 // A new class object (IClassFactory) that makes catalogs over data; one reference, the
 // caller's. The catalog answers GetCollection("Applications"); the applications collection
 // answers GetCollection("Components", key) for the application of that key and fails with
 // E_INVALIDARG for any other key. Collections show their items only once populated. A VARIANT
-// delivered by the catalog replaces what the caller's VARIANT held, as VariantCopy does.
+// is delivered as a real catalog delivers an out-argument: written over, whatever it held.
 IClassFactory* NewFakeCatalogFactory(FakeCatalogData data);
 
 // Registers a class object over data for CLSID_COMAdminCatalog in this process (COM must be
@@ -75,3 +80,8 @@ HRESULT RevokeFakeCatalog(DWORD cookie);
 
 // How many fake catalog objects of any kind (class objects included) are alive.
 long FakeCatalogLiveObjects();
+
+// The catalogs the black-box suites serve, by name, with "{DIR}" in a DLL path standing for
+// the folder of the run's samples and "{/}" for the system's path separator; nothing for a
+// name it does not know.
+std::optional<FakeCatalogData> CatalogScenario(std::string_view name, std::string_view folder);

@@ -1,40 +1,51 @@
-// Test harness, not a product: quentix with a fake COM+ catalog registered in its own process,
-// so that the catalog walk can be run end to end on systems that have no COM+. It loads the
-// catalog from a data file (the text form of tests/fakes/fake_catalog.h), registers it, and
-// then runs exactly what quentix runs with the remaining arguments.
+// Test harness, not a product: quentix with fakes of the COM+ catalog and of the package
+// tracker registered in its own process, so that the catalog walk and the naming of packages
+// can be run end to end on systems that have no COM+. It registers the named catalog of
+// tests/fakes/catalog_scenarios.cpp (none for "-") with its DLLs in FOLDER, and a tracker
+// listing PACKAGES ("PID NAME" lines; none when empty), then runs exactly what quentix runs
+// with the remaining arguments.
 //
-//   quentix_with_fakes <catalog data file> [quentix arguments...]
+//   quentix_with_fakes CATALOG FOLDER PACKAGES [quentix arguments...]
 //
-// Exit status: that of quentix, or 2 when the data file cannot be read or registered.
+// Exit status: that of quentix, or 99 when the fakes cannot be had.
 #include <cstdio>
-#include <string>
+#include <string_view>
 #include <vector>
 
 #include "driver/run_modes.h"
 #include "fakes/fake_catalog.h"
+#include "fakes/fake_package_tracker.h"
+
+namespace {
+
+int Refuse(const char* why) {
+  std::fprintf(stderr, "quentix_with_fakes: %s\n", why);
+  return 99;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: quentix_with_fakes <catalog data file> [quentix arguments...]\n");
-    return 2;
-  }
-  FakeCatalogData data;
-  std::string error;
-  if (!LoadFakeCatalogFile(argv[1], &data, &error)) {
-    std::fprintf(stderr, "quentix_with_fakes: %s\n", error.c_str());
-    return 2;
-  }
+  if (argc < 4) return Refuse("usage: quentix_with_fakes CATALOG FOLDER PACKAGES [arguments...]");
   // Registration needs COM; quentix initialises it once more on its own.
   CoInitialize(nullptr);
-  DWORD cookie = 0;
-  if (FAILED(RegisterFakeCatalog(std::move(data), &cookie))) {
-    std::fprintf(stderr, "quentix_with_fakes: cannot register the catalog\n");
-    return 2;
+  DWORD catalogCookie = 0;
+  DWORD trackerCookie = 0;
+  if (std::string_view(argv[1]) != "-") {
+    std::optional<FakeCatalogData> data = CatalogScenario(argv[1], argv[2]);
+    if (!data) return Refuse("no such catalog");
+    if (FAILED(RegisterFakeCatalog(std::move(*data), &catalogCookie)))
+      return Refuse("cannot register the catalog");
+  }
+  if (*argv[3] != '\0') {
+    SetFakeTrackerSetup(TrackerSetupFromText(argv[3]));
+    if (FAILED(RegisterFakeTracker(&trackerCookie))) return Refuse("cannot register the tracker");
   }
   std::vector<const char*> arguments{argv[0]};
-  arguments.insert(arguments.end(), argv + 2, argv + argc);
+  arguments.insert(arguments.end(), argv + 4, argv + argc);
   const int status = RunQuentix(static_cast<int>(arguments.size()), arguments.data());
-  RevokeFakeCatalog(cookie);
+  if (catalogCookie != 0) RevokeFakeCatalog(catalogCookie);
+  if (trackerCookie != 0) RevokeFakeTracker(trackerCookie);
   CoUninitialize();
   return status;
 }

@@ -7,17 +7,21 @@
 
 namespace {
 
-TEST(ReportStream, TextWaitsForTheNextLineEnd) {
+// Line ends come from endl and newline alone: a control byte in any text is shown, never
+// obeyed, so that no name can start a line of its own or steer a terminal.
+TEST(ReportStream, TextWaitsForTheNextLineEndAndShowsControlBytes) {
   ReportCapture capture;
   Report << "Scanning "
-         << "dllhost.exe"
-         << " (PID:" << 4294967295u << ") " << -7 << '\n';
+         << "dll\thost.exe\x1B[2J\x7F"
+         << " (PID:" << 4294967295u << ") " << -7 << '\n'
+         << newline;
   EXPECT_EQ(capture.Flushed(), "");
-  Report << "next" << endl;
-  const std::string first = "Scanning dllhost.exe (PID:4294967295) -7\r\nnext\r\n";
+  Report << "next\r" << endl;
+  const std::string first =
+      "Scanning dll\\x09host.exe\\x1B[2J\\x7F (PID:4294967295) -7\\x0A\r\nnext\\x0D\r\n";
   EXPECT_EQ(capture.Flushed(), first);
-  Report << endl << endl << static_cast<const char*>(nullptr) << endl;
-  EXPECT_EQ(capture.Flushed(), first + "\r\n\r\n\r\n");
+  Report << endl << static_cast<const char*>(nullptr) << "\xE9" << endl;
+  EXPECT_EQ(capture.Flushed(), first + "\r\n\xE9\r\n");
 }
 
 std::tm MakeTime(int year, int month, int day, int weekDay, int hour, int minute, int second) {
@@ -33,9 +37,9 @@ std::tm MakeTime(int year, int month, int day, int weekDay, int hour, int minute
 }
 
 TEST(TimeLine, HasAsctimesFormWithATwoDigitDay) {
-  EXPECT_EQ(FormatTimeLine(MakeTime(2026, 12, 6, 0, 3, 2, 1)), "Sun Dec 06 03:02:01 2026\n");
-  EXPECT_EQ(FormatTimeLine(MakeTime(2000, 1, 31, 1, 23, 59, 59)), "Mon Jan 31 23:59:59 2000\n");
-  EXPECT_EQ(FormatTimeLine(MakeTime(1999, 7, 1, 4, 0, 0, 0)), "Thu Jul 01 00:00:00 1999\n");
+  EXPECT_EQ(FormatTimeLine(MakeTime(2026, 12, 6, 0, 3, 2, 1)), "Sun Dec 06 03:02:01 2026");
+  EXPECT_EQ(FormatTimeLine(MakeTime(2000, 1, 31, 1, 23, 59, 59)), "Mon Jan 31 23:59:59 2000");
+  EXPECT_EQ(FormatTimeLine(MakeTime(1999, 7, 1, 4, 0, 0, 0)), "Thu Jul 01 00:00:00 1999");
 }
 
 }  // namespace

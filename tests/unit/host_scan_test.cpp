@@ -14,6 +14,7 @@
 #include "sample_dll.h"
 #include "support/fake_proc_tree.h"
 #include "support/report_capture.h"
+#include "support/system_text.h"
 
 namespace {
 
@@ -26,6 +27,10 @@ std::string Announcement() {
 const std::string PRIVILEGE_ERROR =
     "\r\nError Detected: TOKEN_ADJUST_PRIVILEGES \r\n"
     "Program cannot scan IIS and running packages. \r\n";
+
+std::string NotChecked(const std::string& subject, DWORD error) {
+  return "Not checked: " + subject + " (" + ErrorText(error, false) + ")\r\n";
+}
 
 std::string Heading(const char* name, unsigned id) {
   return "Scanning " + std::string(name) + " (PID:" + std::to_string(id) + ") ";
@@ -133,54 +138,71 @@ TEST_F(HostScanTest, PackageLinesCompleteTheHeadingAndModulesFollowThem) {
   EXPECT_TRUE(RecompileNeeded);
 }
 
-TEST_F(HostScanTest, ModulesThatCannotBeReadGetALineOrSilenceAndTheWalkGoesOn) {
+TEST_F(HostScanTest, ModulesThatCannotBeOpenedAreNamedAndTheWalkGoesOn) {
   const std::string fine = tree_.WriteFile("fine.dll", MakeSampleDll(SampleKind::Fine));
-  const std::string fifo = tree_.Folder() + "/pipe.dll";
-  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   const std::string missing = tree_.Folder() + "/gone.dll";
-  const std::string folder = tree_.Folder();
-  const std::string maps = MapsTextFor({program_, missing, "/dev/null", fifo, folder}) +
-                           "7f0000100000-7f0000101000 r--p 00000000 08:01 5 " + fine +
-                           " (deleted)\n" + "7f0000200000-7f0000201000 r--p 00000000 08:01 5 " +
-                           fine + "\n";
-  tree_.AddProcessWithMaps(30, "dllhost.exe", maps, program_);
+  tree_.AddProcess(30, "dllhost.exe", {program_, missing, fine});
   EXPECT_EQ(Scan(), Announcement() + Heading("dllhost.exe", 30) + " System Package " +
-                        "Unable to open: " + missing + "\r\nUnable to open: " + folder + "\r\n" +
-                        FineReport(fine) + "\r\n\r\n");
+                        "Unable to open: " + missing + "\r\n" +
+                        NotChecked(missing, ERROR_FILE_NOT_FOUND) + FineReport(fine) + "\r\n\r\n");
 }
 
-TEST_F(HostScanTest, WithoutThePrivilegeNothingIsScanned) {
+// Whatever part of the scan a failure leaves out is named, and the rest goes on.
+TEST_F(HostScanTest, FailuresAreNamedWhereTheyHappen) {
   tree_.AddProcess(40, "dllhost.exe", {program_});
-  const Fault refusals[] = {
-      {FaultPoint::OpenProcessToken, ERROR_ACCESS_DENIED},
-      {FaultPoint::LookupPrivilegeValueA, ERROR_NO_SUCH_PRIVILEGE},
-      {FaultPoint::AdjustTokenPrivileges, ERROR_NOT_ALL_ASSIGNED, TRUE},
-      {FaultPoint::AdjustTokenPrivileges, ERROR_INVALID_HANDLE, FALSE},
-  };
-  for (const Fault& refusal : refusals) {
-    ClearFaults();
-    InjectFault(refusal);
-    EXPECT_EQ(Scan(), PRIVILEGE_ERROR) << static_cast<int>(refusal.point);
-  }
-}
-
-TEST_F(HostScanTest, SnapshotFailuresGiveNoBlocksAndAChangingListIsTriedAgain) {
-  tree_.AddProcess(50, "dllhost.exe", {program_});
-  const std::string block = Heading("dllhost.exe", 50) + " System Package \r\n\r\n";
+  tree_.AddProcess(41, "inetinfo.exe", {program_});
+  const std::string hosts = "the running IIS and COM+ processes";
+  const std::string first = Heading("dllhost.exe", 40) + " System Package ";
+  const std::string second = Heading("inetinfo.exe", 41) + " System Package \r\n\r\n";
   const struct {
     Fault fault;
     std::string report;
   } cases[] = {
-      {{FaultPoint::CreateToolhelp32Snapshot, ERROR_ACCESS_DENIED}, Announcement()},
-      {{FaultPoint::CreateToolhelp32Snapshot, ERROR_BAD_LENGTH, FALSE, 3}, Announcement() + block},
-      {{FaultPoint::CreateToolhelp32Snapshot, ERROR_BAD_LENGTH, FALSE, 1000}, Announcement()},
+      // The privilege is refused: nothing is scanned.
+      {{FaultPoint::OpenProcessToken, ERROR_ACCESS_DENIED},
+       PRIVILEGE_ERROR + NotChecked(hosts, ERROR_ACCESS_DENIED)},
+      {{FaultPoint::LookupPrivilegeValueA, ERROR_NO_SUCH_PRIVILEGE},
+       PRIVILEGE_ERROR + NotChecked(hosts, ERROR_NO_SUCH_PRIVILEGE)},
+      {{FaultPoint::AdjustTokenPrivileges, ERROR_NOT_ALL_ASSIGNED, TRUE},
+       PRIVILEGE_ERROR + NotChecked(hosts, ERROR_NOT_ALL_ASSIGNED)},
+      {{FaultPoint::AdjustTokenPrivileges, ERROR_INVALID_HANDLE, FALSE},
+       PRIVILEGE_ERROR + NotChecked(hosts, ERROR_INVALID_HANDLE)},
+      // The process list cannot be taken, or read to its end; a list that changed while it
+      // was taken is taken again.
+      {{FaultPoint::CreateToolhelp32Snapshot, ERROR_ACCESS_DENIED},
+       Announcement() + NotChecked(hosts, ERROR_ACCESS_DENIED)},
+      {{FaultPoint::CreateToolhelp32Snapshot, ERROR_BAD_LENGTH, FALSE, 4},
+       Announcement() + first + "\r\n\r\n" + second},
+      {{FaultPoint::CreateToolhelp32Snapshot, ERROR_BAD_LENGTH, FALSE, 5},
+       Announcement() + NotChecked(hosts, ERROR_BAD_LENGTH)},
       {{FaultPoint::Process32First, ERROR_NO_MORE_FILES}, Announcement()},
+      {{FaultPoint::Process32Next, ERROR_READ_FAULT},
+       Announcement() + first + "\r\n\r\n" + NotChecked("the rest of " + hosts, ERROR_READ_FAULT)},
+      // A host's module list cannot be taken, or read to its end; a host that has ended
+      // meanwhile has none.
+      {{FaultPoint::CreateToolhelp32Snapshot, ERROR_ACCESS_DENIED, FALSE, 1, 1},
+       Announcement() + first +
+           NotChecked("the modules of dllhost.exe (PID:40)", ERROR_ACCESS_DENIED) + "\r\n\r\n" +
+           second},
+      {{FaultPoint::CreateToolhelp32Snapshot, ERROR_INVALID_PARAMETER, FALSE, 1, 1},
+       Announcement() + first + "\r\n\r\n" + second},
+      {{FaultPoint::Module32First, ERROR_PARTIAL_COPY},
+       Announcement() + first +
+           NotChecked("the modules of dllhost.exe (PID:40)", ERROR_PARTIAL_COPY) + "\r\n\r\n" +
+           second},
+      {{FaultPoint::Module32Next, ERROR_READ_FAULT},
+       Announcement() + first +
+           NotChecked("the other modules of dllhost.exe (PID:40)", ERROR_READ_FAULT) + "\r\n\r\n" +
+           second},
   };
   for (const auto& c : cases) {
     ClearFaults();
-    GrantPrivilege();
+    const bool refusal = c.fault.point == FaultPoint::OpenProcessToken ||
+                         c.fault.point == FaultPoint::LookupPrivilegeValueA ||
+                         c.fault.point == FaultPoint::AdjustTokenPrivileges;
+    if (!refusal) GrantPrivilege();
     InjectFault(c.fault);
-    EXPECT_EQ(Scan(), c.report) << c.fault.times;
+    EXPECT_EQ(Scan(), c.report) << static_cast<int>(c.fault.point) << ' ' << c.fault.lastError;
   }
 }
 

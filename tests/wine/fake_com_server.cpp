@@ -58,14 +58,18 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid,
   if (dataFile.empty() || !ReadWholeFile(dataFile, &text)) return CLASS_E_CLASSNOTAVAILABLE;
 
   if (IsEqualCLSID(clsid, CLSID_COMAdminCatalog)) {
-    FakeCatalogData data;
-    std::string error;
-    if (!ParseFakeCatalog(text, &data, &error)) {
+    // The catalog's data file names a scenario on its first line and the folder of the
+    // samples on its second.
+    const std::size_t end = text.find('\n');
+    std::string folder = end == std::string::npos ? "" : text.substr(end + 1);
+    while (!folder.empty() && (folder.back() == '\n' || folder.back() == '\r')) folder.pop_back();
+    std::optional<FakeCatalogData> data = CatalogScenario(text.substr(0, end), folder);
+    if (!data) {
       // Shows in the failing test's output, next to the report it spoiled.
-      std::fprintf(stderr, "fake_com_server: %s: %s\n", dataFile.c_str(), error.c_str());
+      std::fprintf(stderr, "fake_com_server: %s: no such catalog\n", dataFile.c_str());
       return CLASS_E_CLASSNOTAVAILABLE;
     }
-    return HandOut(NewFakeCatalogFactory(std::move(data)), riid, object);
+    return HandOut(NewFakeCatalogFactory(std::move(*data)), riid, object);
   }
   if (IsEqualCLSID(clsid, CLSID_PackageTracker)) {
     SetFakeTrackerSetup(TrackerSetupFromText(text));

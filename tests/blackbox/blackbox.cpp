@@ -92,9 +92,10 @@ class LinuxHost final : public SampleHostProcess {
 
 }  // namespace
 
-std::unique_ptr<SampleHostProcess> StartSampleHost(const HostSpec& spec, const TempFolder& folder) {
-  std::vector<std::string> arguments{"--name", spec.exeName};
-  for (const std::string& file : spec.files) arguments.push_back((folder.Path() / file).string());
+std::unique_ptr<SampleHostProcess> StartSampleHost(const HostSetup& setup,
+                                                   const TempFolder& folder) {
+  std::vector<std::string> arguments{"--name", setup.exeName};
+  for (const std::string& file : setup.files) arguments.push_back((folder.Path() / file).string());
   return std::make_unique<LinuxHost>(std::move(arguments));
 }
 
@@ -243,10 +244,11 @@ void WriteSamples(const TempFolder& folder) {
   for (const auto& sample : kSamples) folder.Write(sample.name, LoadableSample(sample.kind));
 }
 
-std::unique_ptr<SampleHostProcess> StartSampleHost(const HostSpec& spec, const TempFolder& folder) {
+std::unique_ptr<SampleHostProcess> StartSampleHost(const HostSetup& setup,
+                                                   const TempFolder& folder) {
   std::vector<std::string> dlls;
-  for (const std::string& file : spec.files) dlls.push_back((folder.Path() / file).string());
-  return std::make_unique<WineHost>(spec.exeName, dlls, spec.suspended);
+  for (const std::string& file : setup.files) dlls.push_back((folder.Path() / file).string());
+  return std::make_unique<WineHost>(setup.exeName, dlls, setup.suspended);
 }
 
 ServedFakes::ServedFakes(std::vector<std::string>&, const char* catalog, const std::string& folder,

@@ -34,7 +34,7 @@ void WriteSamples(const TempFolder& folder);
 // A stand-in server host process named exeName that has loaded files (named in the samples'
 // folder) as its modules, in that order; ended when it goes. A suspended one (Windows only)
 // is made and never started: the system has no module list of it yet.
-struct HostSpec {
+struct HostSetup {
   std::string exeName;
   std::vector<std::string> files;
   bool suspended = false;
@@ -44,7 +44,8 @@ class SampleHostProcess {
   virtual ~SampleHostProcess() = default;
   virtual DWORD Id() const = 0;
 };
-std::unique_ptr<SampleHostProcess> StartSampleHost(const HostSpec& spec, const TempFolder& folder);
+std::unique_ptr<SampleHostProcess> StartSampleHost(const HostSetup& setup,
+                                                   const TempFolder& folder);
 
 // While it lives, the run of argv finds the named fake catalog (with its DLLs in folder) and a
 // fake package tracker listing packages ("PID NAME" lines), where given. On Linux argv is

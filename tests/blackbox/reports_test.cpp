@@ -42,12 +42,12 @@ struct ReportCase {
   const char* golden;                // tests/data/reports/<golden>.txt; "" when nothing is written
   std::vector<std::string> command;  // the command line
   int status = 0;
-  std::string file = "fine.dll";     // what {FILE} stands for
-  const char* catalog = nullptr;     // the fake catalog served to the run, by name
-  std::vector<HostSpec> hosts = {};  // sample hosts running during the run
-  const char* packages = "";         // what the fake package tracker lists ("{PID1} Sales\n")
-  const char* err = "";              // what standard error must hold
-  const char* machine = nullptr;     // the machine name the report shows, when not this one's
+  std::string file = "fine.dll";      // what {FILE} stands for
+  const char* catalog = nullptr;      // the fake catalog served to the run, by name
+  std::vector<HostSetup> hosts = {};  // sample hosts running during the run
+  const char* packages = "";          // what the fake package tracker lists ("{PID1} Sales\n")
+  const char* err = "";               // what standard error must hold
+  const char* machine = nullptr;      // the machine name the report shows, when not this one's
   void (*prepare)(const fs::path& folder) = nullptr;  // more files for the run
 };
 
@@ -94,8 +94,8 @@ class Run {
               {"{DIR}", folder_.Path().string()},
               {"{/}", kSeparator},
               {"{MACHINE}", c.machine != nullptr ? c.machine : MachineName()}};
-    for (const HostSpec& spec : c.hosts) {
-      hosts_.push_back(StartSampleHost(spec, folder_));
+    for (const HostSetup& setup : c.hosts) {
+      hosts_.push_back(StartSampleHost(setup, folder_));
       marks_.push_back(
           {"{PID" + std::to_string(hosts_.size()) + "}", std::to_string(hosts_.back()->Id())});
     }

@@ -32,10 +32,3 @@ struct RunningPackage : IUnknown {
   virtual HRESULT STDMETHODCALLTYPE Unused10() = 0;
   virtual HRESULT STDMETHODCALLTYPE GetProcessId(DWORD* processId) = 0;  // slot 11
 };
-
-// The slots of each operation, counted from 0 with IUnknown's three first.
-inline constexpr int TRACKER_COUNT_SLOT = 7;
-inline constexpr int TRACKER_ITEM_SLOT = 8;
-inline constexpr int TRACKER_REFRESH_SLOT = 9;
-inline constexpr int PACKAGE_NAME_SLOT = 7;
-inline constexpr int PACKAGE_PROCESS_ID_SLOT = 11;

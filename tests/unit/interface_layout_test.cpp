@@ -1,10 +1,11 @@
-// The catalog interfaces as this program declares them must put every method the catalog scan
-// calls in the method-table slot the system's catalog has it in.
+// The COM+ interfaces as this program declares them must put every method the scans call in
+// the method-table slot the system's objects have it in.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstring>
 
+#include "hosts/package_tracker.h"
 #include "platform/comadmin.h"
 
 namespace {
@@ -19,7 +20,7 @@ std::size_t SlotOf(Method method) {
   return (raw - 1) / sizeof(void*);
 }
 
-TEST(CatalogInterfaces, MethodsSitInTheSystemsSlots) {
+TEST(Interfaces, MethodsSitInTheSystemsSlots) {
   struct Case {
     const char* method;
     std::size_t slot;
@@ -36,6 +37,11 @@ TEST(CatalogInterfaces, MethodsSitInTheSystemsSlots) {
       {"ICatalogObject::get_Value", SlotOf(&ICatalogObject::get_Value), 7},
       {"ICatalogObject::get_Key", SlotOf(&ICatalogObject::get_Key), 9},
       {"ICatalogObject::get_Name", SlotOf(&ICatalogObject::get_Name), 10},
+      {"IPackageTracker::GetCount", SlotOf(&IPackageTracker::GetCount), 7},
+      {"IPackageTracker::GetItem", SlotOf(&IPackageTracker::GetItem), 8},
+      {"IPackageTracker::Refresh", SlotOf(&IPackageTracker::Refresh), 9},
+      {"RunningPackage::GetName", SlotOf(&RunningPackage::GetName), 7},
+      {"RunningPackage::GetProcessId", SlotOf(&RunningPackage::GetProcessId), 11},
   };
   for (const Case& c : cases) EXPECT_EQ(c.slot, c.expected) << c.method;
 }

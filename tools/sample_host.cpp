@@ -1,50 +1,125 @@
-// sample_host [--name NAME] FILE...: a stand-in for a server host process. It names itself
-// NAME (dllhost.exe unless told otherwise), maps each FILE read-only as a loaded module
-// would be, writes "ready" and a newline to standard output, and then waits until it is
-// killed. Exits 2 when a file cannot be mapped.
+// sample_host [STEP]...: a stand-in for a server host process. It names itself dllhost.exe,
+// takes its steps in order, writes "ready" and a newline to standard output, and then waits
+// until it is killed. Exits 2 when a step fails. The steps:
+//   FILE                    map FILE read-only, whole, as a loaded module would be
+//   --name NAME             name itself NAME instead
+//   --copy FROM TO          copy the file FROM to TO
+//   --private-tmpfs FOLDER  enter a mount namespace of its own with a fresh tmpfs on FOLDER
+//   --pages COUNT FILE      map the first page of FILE COUNT times, each a mapping of its own
+//   --exit-main-thread      once ready, end the main thread while another one waits
 #include <fcntl.h>
+#include <pthread.h>
+#include <sched.h>
 #include <sys/mman.h>
+#include <sys/mount.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
+#include <string_view>
 
 namespace {
 
-// Keeps a read-only private mapping of the whole file; the descriptor is not needed after.
-bool MapFile(const char* path) {
+// Maps length bytes of path from its start (0: the whole file), read-only and private; the
+// descriptor is not needed after.
+bool MapFile(const char* path, long count = 1, std::size_t length = 0) {
   const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat status {};
-  void* view = MAP_FAILED;
-  if (::fstat(fd, &status) == 0 && status.st_size > 0)
-    view = ::mmap(nullptr, static_cast<std::size_t>(status.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+  bool mapped = ::fstat(fd, &status) == 0 && status.st_size > 0;
+  if (length == 0) length = static_cast<std::size_t>(status.st_size);
+  // Mappings of the same page side by side are never merged: their offsets do not follow on.
+  for (long i = 0; mapped && i < count; ++i)
+    mapped = ::mmap(nullptr, length, PROT_READ, MAP_PRIVATE, fd, 0) != MAP_FAILED;
   ::close(fd);
-  return view != MAP_FAILED;
+  return mapped;
+}
+
+bool CopyFile(const char* from, const char* to) {
+  FILE* in = std::fopen(from, "rb");
+  FILE* out = in != nullptr ? std::fopen(to, "wb") : nullptr;
+  char buffer[65536];
+  bool copied = out != nullptr;
+  for (std::size_t got; copied && (got = std::fread(buffer, 1, sizeof buffer, in)) > 0;)
+    copied = std::fwrite(buffer, 1, got, out) == got;
+  if (in != nullptr) std::fclose(in);
+  return out != nullptr && std::fclose(out) == 0 && copied;
+}
+
+// The new namespace's mounts are made private first, so that the tmpfs stays in it.
+bool MountPrivateTmpfs(const char* folder) {
+  return ::unshare(CLONE_NEWNS) == 0 &&
+         ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+         ::mount("tmpfs", folder, "tmpfs", 0, nullptr) == 0;
+}
+
+void SayReady() {
+  std::fputs("ready\n", stdout);
+  std::fflush(stdout);
+}
+
+[[noreturn]] void WaitForever() {
+  for (;;) ::pause();
+}
+
+// The other thread says ready once the process's own maps read empty: the main thread's end
+// has then gone all the way through.
+void* ReadyOnceMainThreadHasEnded(void*) {
+  const std::string maps = "/proc/" + std::to_string(::getpid()) + "/maps";
+  for (char byte = 0;;) {
+    const int fd = ::open(maps.c_str(), O_RDONLY | O_CLOEXEC);
+    const ssize_t got = fd < 0 ? -1 : ::read(fd, &byte, 1);
+    if (fd >= 0) ::close(fd);
+    if (got == 0) break;
+    ::usleep(1000);
+  }
+  SayReady();
+  WaitForever();
+}
+
+int Fail(const char* step, const char* argument) {
+  std::fprintf(stderr, "sample_host: %s %s failed\n", step, argument);
+  return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   const char* name = "dllhost.exe";
-  int first = 1;
-  if (argc >= 3 && std::strcmp(argv[1], "--name") == 0) {
-    name = argv[2];
-    first = 3;
-  }
-  if (::prctl(PR_SET_NAME, name, 0, 0, 0) != 0) {
-    std::perror("sample_host: naming");
-    return 2;
-  }
-  for (int i = first; i < argc; ++i) {
-    if (!MapFile(argv[i])) {
-      std::fprintf(stderr, "sample_host: cannot map %s\n", argv[i]);
-      return 2;
+  bool exitMainThread = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view step = argv[i];
+    const bool hasOne = i + 1 < argc;
+    const bool hasTwo = i + 2 < argc;
+    if (step == "--name" && hasOne) {
+      name = argv[++i];
+    } else if (step == "--copy" && hasTwo) {
+      if (!CopyFile(argv[i + 1], argv[i + 2])) return Fail("--copy", argv[i + 1]);
+      i += 2;
+    } else if (step == "--private-tmpfs" && hasOne) {
+      if (!MountPrivateTmpfs(argv[++i])) return Fail("--private-tmpfs", argv[i]);
+    } else if (step == "--pages" && hasTwo) {
+      if (!MapFile(argv[i + 2], std::atol(argv[i + 1]),
+                   static_cast<std::size_t>(::sysconf(_SC_PAGESIZE))))
+        return Fail("--pages", argv[i + 2]);
+      i += 2;
+    } else if (step == "--exit-main-thread") {
+      exitMainThread = true;
+    } else if (!MapFile(argv[i])) {
+      return Fail("mapping", argv[i]);
     }
   }
-  std::fputs("ready\n", stdout);
-  std::fflush(stdout);
-  for (;;) ::pause();
+  if (::prctl(PR_SET_NAME, name, 0, 0, 0) != 0) return Fail("naming", name);
+  pthread_t other;
+  if (!exitMainThread) {
+    SayReady();
+    WaitForever();
+  }
+  if (::pthread_create(&other, nullptr, ReadyOnceMainThreadHasEnded, nullptr) != 0)
+    return Fail("starting a thread", "");
+  ::pthread_exit(nullptr);
 }

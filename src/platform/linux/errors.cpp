@@ -31,6 +31,9 @@ constexpr Message kMessages[] = {
     {ERROR_INSUFFICIENT_BUFFER, "The buffer is too small."},
     {ERROR_INVALID_NAME, "The name is not valid."},
     {ERROR_FILENAME_EXCED_RANGE, "The path is too long."},
+    {ERROR_FILE_INVALID, "The file at this path is not the file the process has mapped."},
+    {ERROR_CANT_RESOLVE_FILENAME,
+     "The path leads through a symbolic link, which is not followed here, or through too many."},
     {ERROR_PARTIAL_COPY, "The other process's memory could not be read."},
     {ERROR_NOT_ALL_ASSIGNED,
      "The privilege is not held: the CAP_SYS_PTRACE capability is not permitted."},
@@ -85,6 +88,10 @@ DWORD Win32ErrorFromErrno(int error) {
       return ERROR_READ_FAULT;
     case EBADF:
       return ERROR_INVALID_HANDLE;
+    case ELOOP:
+      return ERROR_CANT_RESOLVE_FILENAME;
+    case ENOSYS:
+      return ERROR_NOT_SUPPORTED;
     default:
       return ERROR_INVALID_PARAMETER;
   }

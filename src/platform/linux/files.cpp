@@ -5,6 +5,7 @@
 #include <cerrno>
 
 #include "platform/linux/errors.h"
+#include "platform/linux/file_handle.h"
 #include "platform/linux/kernel_objects.h"
 
 namespace {
@@ -25,9 +26,18 @@ DWORD FileTypeOfMode(mode_t mode) {
 
 }  // namespace
 
+HANDLE FileHandleFromDescriptor(int fd) {
+  struct stat status {};
+  if (::fstat(fd, &status) != 0 || S_ISDIR(status.st_mode)) {
+    ::close(fd);
+    SetLastError(ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
+  }
+  return HandleFromObject(new FileObject(fd, FileTypeOfMode(status.st_mode)));
+}
+
 // Only what reading an existing file needs: read access, OPEN_EXISTING. The open never
-// blocks (a FIFO without a writer opens at once) and never takes a controlling terminal;
-// a directory cannot be opened, as on Windows without backup semantics.
+// blocks (a FIFO without a writer opens at once) and never takes a controlling terminal.
 HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD, LPSECURITY_ATTRIBUTES,
                           DWORD disposition, DWORD, HANDLE) {
   if (name == nullptr || access != GENERIC_READ || disposition != OPEN_EXISTING) {
@@ -39,18 +49,12 @@ HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD, LPSECURITY_ATTRIBUTE
     SetLastError(ERROR_PATH_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
   }
-  int fd = ::open(name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  const int fd = ::open(name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) {
     SetLastError(Win32ErrorFromErrno(errno));
     return INVALID_HANDLE_VALUE;
   }
-  struct stat status {};
-  if (::fstat(fd, &status) != 0 || S_ISDIR(status.st_mode)) {
-    ::close(fd);
-    SetLastError(ERROR_ACCESS_DENIED);
-    return INVALID_HANDLE_VALUE;
-  }
-  return HandleFromObject(new FileObject(fd, FileTypeOfMode(status.st_mode)));
+  return FileHandleFromDescriptor(fd);
 }
 
 DWORD WINAPI GetFileType(HANDLE file) {

@@ -1,5 +1,19 @@
 #include "platform/files.h"
+#include "platform/linux/file_handle.h"
+#include "platform/linux/toolhelp.h"
 
-HANDLE OpenModuleFile(HANDLE, const MODULEENTRY32& entry) {
-  return OpenFileForReading(entry.szExePath);
+// The file the process has mapped, never what its path names now (see mapped_files.h).
+HANDLE OpenModuleFile(HANDLE snapshot, const MODULEENTRY32& entry) {
+  const SnapshotModule module = FindSnapshotModule(snapshot, entry);
+  if (module.file == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return INVALID_HANDLE_VALUE;
+  }
+  // The entry holds such a path cut short: what it shows is not the file's name.
+  if (module.file->name.size() >= MAX_PATH) {
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return INVALID_HANDLE_VALUE;
+  }
+  const int fd = OpenMappedFile(module.owner, *module.file, module.file->name);
+  return fd < 0 ? INVALID_HANDLE_VALUE : FileHandleFromDescriptor(fd);
 }

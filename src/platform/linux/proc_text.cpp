@@ -1,11 +1,8 @@
 #include "platform/linux/proc_text.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 namespace {
-
-constexpr std::string_view kDeletedMark = " (deleted)";
 
 bool IsDigit(char c) {
   return c >= '0' && c <= '9';
@@ -21,15 +18,35 @@ std::string_view TakeField(std::string_view& rest) {
   return field;
 }
 
-std::optional<std::uint64_t> ParseHex(std::string_view text) {
-  if (text.empty() || text.size() > 16) return std::nullopt;
+// Digits of the given base (10 or 16, lower-case as the kernel writes them) within maxDigits.
+std::optional<std::uint64_t> ParseNumber(std::string_view text, unsigned base,
+                                         std::size_t maxDigits) {
+  if (text.empty() || text.size() > maxDigits) return std::nullopt;
   std::uint64_t value = 0;
   for (char c : text) {
-    int digit = IsDigit(c) ? c - '0' : (c >= 'a' && c <= 'f') ? c - 'a' + 10 : -1;
-    if (digit < 0) return std::nullopt;
-    value = value * 16 + static_cast<std::uint64_t>(digit);
+    const int digit = IsDigit(c) ? c - '0' : (c >= 'a' && c <= 'f') ? c - 'a' + 10 : 99;
+    if (digit >= static_cast<int>(base)) return std::nullopt;
+    value = value * base + static_cast<std::uint64_t>(digit);
   }
   return value;
+}
+
+std::optional<std::uint64_t> ParseHex(std::string_view text) {
+  return ParseNumber(text, 16, 16);
+}
+
+// "major:minor" in hexadecimal, each within 32 bits.
+std::optional<FileIdentity> ParseDevice(std::string_view text) {
+  const std::size_t colon = text.find(':');
+  if (colon == std::string_view::npos) return std::nullopt;
+  const auto major = ParseNumber(text.substr(0, colon), 16, 8);
+  const auto minor = ParseNumber(text.substr(colon + 1), 16, 8);
+  if (!major || !minor) return std::nullopt;
+  return FileIdentity{static_cast<std::uint32_t>(*major), static_cast<std::uint32_t>(*minor), 0};
+}
+
+bool IsOctal(char c) {
+  return c >= '0' && c <= '7';
 }
 
 // Shared anonymous memory, System V segments, memfd files and anonymous huge pages are
@@ -65,41 +82,59 @@ std::optional<MapsLine> ParseMapsLine(std::string_view line) {
   const auto start = ParseHex(range.substr(0, dash));
   const auto end = ParseHex(range.substr(dash + 1));
   if (!start || !end || *end < *start) return std::nullopt;
-  // Permissions, offset, device and inode: four more fields before the name.
-  for (int field = 0; field < 4; ++field)
-    if (TakeField(rest).empty()) return std::nullopt;
-  return MapsLine{*start, *end, rest};
+  // Permissions and offset, then the device and the inode, before the name.
+  if (TakeField(rest).empty() || TakeField(rest).empty()) return std::nullopt;
+  std::optional<FileIdentity> file = ParseDevice(TakeField(rest));
+  const auto inode = ParseNumber(TakeField(rest), 10, 20);
+  if (!file || !inode) return std::nullopt;
+  file->inode = *inode;
+  return MapsLine{*start, *end, *file, rest};
 }
 
-std::string_view MappedFilePath(std::string_view name) {
-  if (name.empty() || name.front() != '/') return {};
-  if (name.size() <= kDeletedMark.size() || !name.ends_with(kDeletedMark)) return name;
-  name.remove_suffix(kDeletedMark.size());
-  return IsSharedMemoryName(name) ? std::string_view{} : name;
-}
-
-std::vector<ModuleFile> ModuleFilesFromMaps(std::string_view maps, std::string_view exePath) {
-  std::vector<ModuleFile> files;
-  std::unordered_map<std::string_view, std::size_t> indexOfPath;
-  while (!maps.empty()) {
-    const std::size_t lineEnd = std::min(maps.find('\n'), maps.size());
-    const std::optional<MapsLine> line = ParseMapsLine(maps.substr(0, lineEnd));
-    maps.remove_prefix(std::min(lineEnd + 1, maps.size()));
-    if (!line) continue;
-    const std::string_view path = MappedFilePath(line->name);
-    if (path.empty() || path.size() >= MAX_PATH) continue;
-    auto [known, isNew] = indexOfPath.try_emplace(path, files.size());
-    if (isNew) {
-      files.push_back(ModuleFile{std::string(path), line->start, line->end});
+std::string DecodeMapsName(std::string_view name) {
+  std::string decoded;
+  decoded.reserve(name.size());
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    // Three digits make at most 0377: the first is at most 3.
+    if (name[i] == '\\' && i + 3 < name.size() && name[i + 1] >= '0' && name[i + 1] <= '3' &&
+        IsOctal(name[i + 2]) && IsOctal(name[i + 3])) {
+      decoded += static_cast<char>((name[i + 1] - '0') * 64 + (name[i + 2] - '0') * 8 +
+                                   (name[i + 3] - '0'));
+      i += 3;
       continue;
     }
-    ModuleFile& file = files[known->second];
-    file.base = std::min(file.base, line->start);
-    file.end = std::max(file.end, line->end);
+    decoded += name[i];
   }
-  const std::string_view exe = MappedFilePath(exePath);
-  auto program = std::find_if(files.begin(), files.end(),
-                              [&](const ModuleFile& file) { return file.path == exe; });
-  if (program != files.end()) std::rotate(files.begin(), program, program + 1);
-  return files;
+  return decoded;
+}
+
+bool NamesMappedFile(std::string_view name) {
+  if (name.empty() || name.front() != '/') return false;
+  if (!name.ends_with(DELETED_MARK)) return true;
+  name.remove_suffix(DELETED_MARK.size());
+  return !name.empty() && !IsSharedMemoryName(name);
+}
+
+std::string_view CutAtCharacter(std::string_view text, std::size_t limit) {
+  if (text.size() <= limit) return text;
+  // Back off over the continuation bytes of the character that would be cut, at most three.
+  std::size_t length = limit;
+  while (length > 0 && limit - length < 3 &&
+         (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80)
+    --length;
+  return text.substr(0, length);
+}
+
+void ModuleFileList::AddLine(std::string_view text) {
+  const std::optional<MapsLine> line = ParseMapsLine(text);
+  if (!line || !NamesMappedFile(line->name)) return;
+  const auto [known, isNew] = indexOf_.try_emplace(line->file, files_.size());
+  if (isNew) {
+    files_.push_back(ModuleFile{DecodeMapsName(line->name), line->file, line->start, line->end,
+                                line->start, line->end});
+    return;
+  }
+  ModuleFile& file = files_[known->second];
+  file.base = std::min(file.base, line->start);
+  file.end = std::max(file.end, line->end);
 }

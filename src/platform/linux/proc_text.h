@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,27 +19,57 @@ std::optional<DWORD> ProcessIdFromFolderName(std::string_view name);
 // A process's name as its comm file holds it: the file without its one closing newline.
 std::string ProcessNameFromComm(std::string_view comm);
 
-// One line of a maps file: the address range and the rest of the line after the fifth field,
-// blanks included ("" for an anonymous mapping).
+// Which file a mapping holds, as a maps line gives it: the device numbers of its file system
+// and its inode number.
+struct FileIdentity {
+  std::uint32_t major = 0;
+  std::uint32_t minor = 0;
+  std::uint64_t inode = 0;
+  auto operator<=>(const FileIdentity&) const = default;
+};
+
+// One line of a maps file: the address range, the file's identity, and the rest of the line
+// after the sixth field, blanks included ("" for an anonymous mapping), as the kernel wrote it.
 struct MapsLine {
   std::uint64_t start = 0;
   std::uint64_t end = 0;
+  FileIdentity file;
   std::string_view name;
 };
 std::optional<MapsLine> ParseMapsLine(std::string_view line);
 
-// The file a mapping's name stands for, without the " (deleted)" mark; "" when the mapping
-// is not backed by a file at all ([heap], [stack], [vdso], anonymous memory and the like).
-std::string_view MappedFilePath(std::string_view name);
+// A mapping's name with the kernel's escapes undone: a backslash and three octal digits stand
+// for one byte (the kernel writes a newline in a path as \012).
+std::string DecodeMapsName(std::string_view name);
 
-// One loaded file of a process, as a module list shows it.
+// Whether a mapping's name stands for a file a module came from: a path, but not anonymous
+// or shared memory, which the kernel names as a deleted file of its own.
+bool NamesMappedFile(std::string_view name);
+
+// What the kernel adds to the path of a file that was deleted after it was mapped.
+inline constexpr std::string_view DELETED_MARK = " (deleted)";
+
+// The longest start of text of at most limit bytes that does not cut a UTF-8 character.
+std::string_view CutAtCharacter(std::string_view text, std::size_t limit);
+
+// One mapped file of a process, as a module list shows it.
 struct ModuleFile {
-  std::string path;
-  std::uint64_t base = 0;  // lowest address of its mappings
-  std::uint64_t end = 0;   // highest end of its mappings
+  std::string name;  // decoded, the deleted mark still on it
+  FileIdentity file;
+  std::uint64_t base = 0;        // lowest address of its mappings
+  std::uint64_t end = 0;         // highest end of its mappings
+  std::uint64_t firstStart = 0;  // the range of its first mapping
+  std::uint64_t firstEnd = 0;
 };
 
-// The files a maps text names: each file once, in the order of its first mapping, except
-// that the program's own file (exePath) comes first. A path that does not fit a module
-// record, terminator included, is left out rather than cut into another file's name.
-std::vector<ModuleFile> ModuleFilesFromMaps(std::string_view maps, std::string_view exePath);
+// The files of a maps text, fed one line at a time: each file once, whatever its name, in the
+// order of its first mapping. Memory does not grow with the number of lines, only of files.
+class ModuleFileList {
+ public:
+  void AddLine(std::string_view line);
+  std::vector<ModuleFile>& Files() { return files_; }
+
+ private:
+  std::vector<ModuleFile> files_;
+  std::map<FileIdentity, std::size_t> indexOf_;
+};

@@ -1,9 +1,12 @@
-// Process and module lists over the process tree. A snapshot reads its module list when it
-// is taken and its process list when that is first walked (a module snapshot seldom is);
-// each walk then sees the system as it was at that moment. A process that ends while the
-// list is read is simply not in it.
+// Process and module lists over the process tree, read whole when the snapshot is taken, as
+// Windows takes them: each walk then sees the system as it was at that moment. A process that
+// ends while the lists are read is left out; any other failure to read them fails the
+// snapshot with its error, so that nothing goes missing from a list without a word.
+#include "platform/linux/toolhelp.h"
+
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,57 +17,52 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/errors.h"
 #include "platform/linux/kernel_objects.h"
-#include "platform/linux/proc_text.h"
 #include "platform/linux/proc_root.h"
 
 namespace {
+
+// Room for any line a maps file gives for a path that a program can open: 4096 bytes, each
+// of which the kernel may write as four, and the fields before it.
+constexpr std::size_t MAPS_BUFFER_SIZE = 64 * 1024;
+
+// The system's answer when a process is no longer there to be asked.
+constexpr DWORD PROCESS_ENDED = ERROR_INVALID_PARAMETER;
 
 struct ProcessRecord {
   DWORD id;
   std::string name;
 };
 
-struct ModuleRecord {
-  DWORD processId;
-  ModuleFile file;
-};
-
 struct SnapshotObject final : KernelObject {
-  bool holdsProcesses = false;
-  std::optional<std::vector<ProcessRecord>> processes;
-  std::vector<ModuleRecord> modules;
+  std::vector<ProcessRecord> processes;
+  MappingOwner owner;
+  std::vector<ModuleFile> modules;  // named as shown: a deleted file without the mark
   std::size_t nextProcess = 0;
   std::size_t nextModule = 0;
 };
 
-// The whole file, or nothing with errno set. Files under the tree report no size, so it is
-// read until its end.
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  if (fd < 0) return std::nullopt;
-  std::string text;
-  char buffer[16384];
-  for (;;) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
-    if (got > 0) {
-      text.append(buffer, static_cast<std::size_t>(got));
-      continue;
-    }
-    if (got < 0 && errno == EINTR) continue;
-    const int error = errno;
-    ::close(fd);
-    if (got < 0) {
-      errno = error;
-      return std::nullopt;
-    }
-    return text;
-  }
+// "No such process": the process or thread ended while it was being read.
+bool HasEnded(int error) {
+  return error == ENOENT || error == ESRCH;
 }
 
-// A process's name from its comm file in the folder open as tree, or nothing when the
-// process has ended. A name is short, so one read gets all of it that a record can hold;
-// the list is read for every scan, and a read saved per process is a tenth of its cost.
+// Sets the last error for a process's file that could not be read; false, to return.
+bool FailReading(int error) {
+  SetLastError(HasEnded(error) ? PROCESS_ENDED : Win32ErrorFromErrno(error));
+  return false;
+}
+
+// The next entry of folder, or null at its end or, with errno set, on failure.
+const dirent* NextEntry(DIR* folder) {
+  errno = 0;
+  return ::readdir(folder);
+}
+
+// A process's name from its comm file in the folder open as tree, or nothing with errno set.
+// A name is short, so one read gets all of it that a record can hold; the list is read for
+// every scan, and a read saved per process is a tenth of its cost.
 std::optional<std::string> ReadComm(int tree, const char* processFolder) {
   const std::string path = std::string(processFolder) + "/comm";
   const int fd = ::openat(tree, path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
@@ -74,57 +72,139 @@ std::optional<std::string> ReadComm(int tree, const char* processFolder) {
   do {
     got = ::read(fd, name, sizeof name);
   } while (got < 0 && errno == EINTR);
+  const int error = errno;
   ::close(fd);
+  errno = error;
   if (got < 0) return std::nullopt;
   return std::string(name, static_cast<std::size_t>(got));
 }
 
-std::string ProcessFolder(DWORD processId) {
-  return std::string(ProcRoot()) + "/" + std::to_string(processId);
-}
-
-std::vector<ProcessRecord> ReadProcessList() {
-  std::vector<ProcessRecord> processes;
+bool ReadProcessList(std::vector<ProcessRecord>& processes) {
   DIR* tree = ::opendir(ProcRoot());
-  if (tree == nullptr) return processes;
-  while (const dirent* entry = ::readdir(tree)) {
+  if (tree == nullptr) return FailReading(errno);
+  const dirent* entry;
+  while ((entry = NextEntry(tree)) != nullptr) {
     const std::optional<DWORD> id = ProcessIdFromFolderName(entry->d_name);
     if (!id) continue;
     const std::optional<std::string> comm = ReadComm(::dirfd(tree), entry->d_name);
-    if (!comm) continue;  // ended since the folder was listed
-    processes.push_back(ProcessRecord{*id, ProcessNameFromComm(*comm)});
+    if (comm) {
+      processes.push_back(ProcessRecord{*id, ProcessNameFromComm(*comm)});
+    } else if (!HasEnded(errno)) {
+      break;
+    }
   }
+  const int error = errno;  // of the listing or of the comm file that failed
   ::closedir(tree);
-  std::sort(processes.begin(), processes.end(),
-            [](const ProcessRecord& a, const ProcessRecord& b) { return a.id < b.id; });
-  return processes;
-}
-
-std::string ReadLink(const std::string& path) {
-  char target[4096];
-  const ssize_t size = ::readlink(path.c_str(), target, sizeof target);
-  return size > 0 ? std::string(target, static_cast<std::size_t>(size)) : std::string();
-}
-
-DWORD ErrorOfUnreadableProcess(int error) {
-  return error == EACCES || error == EPERM ? ERROR_ACCESS_DENIED : ERROR_INVALID_PARAMETER;
-}
-
-// The module list of one process; false with the last error set when its maps cannot be read
-// (the process is gone, or it is not ours to look into).
-bool ReadModuleList(DWORD processId, std::vector<ModuleRecord>& modules) {
-  const std::string folder = ProcessFolder(processId);
-  const std::optional<std::string> maps = ReadWholeFile(folder + "/maps");
-  if (!maps) {
-    SetLastError(ErrorOfUnreadableProcess(errno));
+  if (error != 0) {
+    SetLastError(Win32ErrorFromErrno(error));
     return false;
   }
-  for (ModuleFile& file : ModuleFilesFromMaps(*maps, ReadLink(folder + "/exe")))
-    modules.push_back(ModuleRecord{processId, std::move(file)});
+  std::sort(processes.begin(), processes.end(),
+            [](const ProcessRecord& a, const ProcessRecord& b) { return a.id < b.id; });
   return true;
 }
 
-void FillProcessEntry(const ProcessRecord& process, PROCESSENTRY32& entry) {
+// Feeds the lines of the maps file in folder to list through buffer, whose size is fixed
+// whatever the file's: the number of lines, or nothing with the last error set. A line longer
+// than the buffer fails the read.
+std::optional<std::size_t> ReadMaps(const std::string& folder, ModuleFileList& list, char* buffer) {
+  const int fd = ::open((folder + "/maps").c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) {
+    FailReading(errno);
+    return std::nullopt;
+  }
+  std::size_t held = 0;
+  std::size_t lines = 0;
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer + held, MAPS_BUFFER_SIZE - held);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      const int error = errno;
+      ::close(fd);
+      if (got < 0) {
+        FailReading(error);
+        return std::nullopt;
+      }
+      if (held > 0) list.AddLine(std::string_view(buffer, held));
+      return lines + (held > 0 ? 1 : 0);
+    }
+    std::string_view rest(buffer, held + static_cast<std::size_t>(got));
+    for (std::size_t end; (end = rest.find('\n')) != std::string_view::npos; ++lines) {
+      list.AddLine(rest.substr(0, end));
+      rest.remove_prefix(end + 1);
+    }
+    if (rest.size() == MAPS_BUFFER_SIZE) {
+      ::close(fd);
+      SetLastError(ERROR_INSUFFICIENT_BUFFER);
+      return std::nullopt;
+    }
+    std::memmove(buffer, rest.data(), rest.size());
+    held = rest.size();
+  }
+}
+
+// Once a process's main thread has ended its maps are empty, while the threads that live on
+// still have theirs: owner becomes the first thread whose maps have lines, if any has.
+bool ReadThreadMaps(MappingOwner& owner, ModuleFileList& list, char* buffer) {
+  DIR* threads = ::opendir((owner.Folder() + "/task").c_str());
+  if (threads == nullptr) return FailReading(errno);
+  bool read = true;
+  const dirent* entry;
+  while ((entry = NextEntry(threads)) != nullptr) {
+    const std::optional<DWORD> id = ProcessIdFromFolderName(entry->d_name);
+    if (!id || *id == owner.processId) continue;
+    const MappingOwner thread{owner.processId, *id};
+    const std::optional<std::size_t> lines = ReadMaps(thread.Folder(), list, buffer);
+    if (!lines && GetLastError() == PROCESS_ENDED) continue;
+    if (!lines || *lines > 0) {
+      read = lines.has_value();
+      owner = thread;
+      break;
+    }
+  }
+  if (entry == nullptr && errno != 0) read = FailReading(errno);
+  ::closedir(threads);
+  return read;
+}
+
+// The mapped regular files of the owner's list, named as they are to be shown. A device or
+// other special file is not a module, and is never opened.
+std::vector<ModuleFile> ModulesOf(const MappingOwner& owner, std::vector<ModuleFile>& files) {
+  std::vector<ModuleFile> modules;
+  for (ModuleFile& file : files) {
+    struct stat status {};
+    const bool found = StatMappedFile(owner, file, file.name, status);
+    if (found && !S_ISREG(status.st_mode)) continue;
+    // The kernel marks the path of a file deleted since it was mapped; a name that merely
+    // ends so is that of a file that still has its links.
+    if (file.name.ends_with(DELETED_MARK) && !(found && status.st_nlink > 0))
+      file.name.resize(file.name.size() - DELETED_MARK.size());
+    modules.push_back(std::move(file));
+  }
+  // The program's own file first, found by its inode (stat follows the link without opening).
+  struct stat program {};
+  if (::stat((owner.Folder() + "/exe").c_str(), &program) == 0) {
+    auto it = std::find_if(modules.begin(), modules.end(), [&](const ModuleFile& module) {
+      return module.file.inode == program.st_ino;
+    });
+    if (it != modules.end()) std::rotate(modules.begin(), it, it + 1);
+  }
+  return modules;
+}
+
+// The module list of one process, read when its snapshot is taken; false with the last error
+// set when it cannot be read (PROCESS_ENDED when the process is gone).
+bool ReadModuleList(DWORD processId, SnapshotObject& snapshot) {
+  const std::unique_ptr<char[]> buffer(new char[MAPS_BUFFER_SIZE]);
+  ModuleFileList list;
+  snapshot.owner = MappingOwner{processId, 0};
+  const std::optional<std::size_t> lines = ReadMaps(snapshot.owner.Folder(), list, buffer.get());
+  if (!lines || (*lines == 0 && !ReadThreadMaps(snapshot.owner, list, buffer.get()))) return false;
+  snapshot.modules = ModulesOf(snapshot.owner, list.Files());
+  return true;
+}
+
+void FillProcess(const SnapshotObject&, const ProcessRecord& process, PROCESSENTRY32& entry) {
   const DWORD size = entry.dwSize;
   entry = PROCESSENTRY32{};
   entry.dwSize = size;
@@ -133,38 +213,36 @@ void FillProcessEntry(const ProcessRecord& process, PROCESSENTRY32& entry) {
   std::memcpy(entry.szExeFile, process.name.data(), length);
 }
 
-void FillModuleEntry(const ModuleRecord& module, MODULEENTRY32& entry) {
+// Copies text into a record's field, cut to fit at a character's start, terminator included.
+template <std::size_t Size>
+void CopyCut(std::string_view text, char (&field)[Size]) {
+  const std::string_view cut = CutAtCharacter(text, Size - 1);
+  std::memcpy(field, cut.data(), cut.size());
+}
+
+void FillModule(const SnapshotObject& snapshot, const ModuleFile& module, MODULEENTRY32& entry) {
   const DWORD size = entry.dwSize;
   entry = MODULEENTRY32{};
   entry.dwSize = size;
   entry.th32ModuleID = 1;  // as Windows: the field is no longer used
-  entry.th32ProcessID = module.processId;
+  entry.th32ProcessID = snapshot.owner.processId;
   entry.GlblcntUsage = entry.ProccntUsage = 0xFFFF;
-  entry.modBaseAddr = reinterpret_cast<BYTE*>(static_cast<std::uintptr_t>(module.file.base));
+  entry.modBaseAddr = reinterpret_cast<BYTE*>(static_cast<std::uintptr_t>(module.base));
   entry.modBaseSize =
-      static_cast<DWORD>(std::min<std::uint64_t>(module.file.end - module.file.base, 0xFFFFFFFFu));
+      static_cast<DWORD>(std::min<std::uint64_t>(module.end - module.base, 0xFFFFFFFFu));
   entry.hModule = entry.modBaseAddr;
-  const std::string& path = module.file.path;  // shorter than MAX_PATH by construction
-  const std::size_t slash = path.rfind('/');
-  const std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
-  std::memcpy(entry.szModule, name.data(), std::min(name.size(), sizeof entry.szModule - 1));
-  std::memcpy(entry.szExePath, path.data(), std::min(path.size(), sizeof entry.szExePath - 1));
-}
-
-const std::vector<ProcessRecord>& ProcessesOf(SnapshotObject& snapshot) {
-  if (!snapshot.processes)
-    snapshot.processes = snapshot.holdsProcesses ? ReadProcessList() : std::vector<ProcessRecord>{};
-  return *snapshot.processes;
-}
-
-const std::vector<ModuleRecord>& ModulesOf(SnapshotObject& snapshot) {
-  return snapshot.modules;
+  const std::size_t slash = module.name.rfind('/');
+  CopyCut(std::string_view(module.name).substr(slash == std::string::npos ? 0 : slash + 1),
+          entry.szModule);
+  // A path too long for the record is cut; its file is then not opened (see OpenModuleFile).
+  CopyCut(module.name, entry.szExePath);
 }
 
 // The common part of the four walks: a snapshot, a record of the right size, a next item.
 template <typename Entry, typename Record>
-BOOL WalkStep(HANDLE snapshot, Entry* entry, const std::vector<Record>& (*list)(SnapshotObject&),
-              std::size_t SnapshotObject::*next, bool first, void (*fill)(const Record&, Entry&)) {
+BOOL WalkStep(HANDLE snapshot, Entry* entry, std::vector<Record> SnapshotObject::*list,
+              std::size_t SnapshotObject::*next, bool first,
+              void (*fill)(const SnapshotObject&, const Record&, Entry&)) {
   SnapshotObject* object = ObjectFromHandle<SnapshotObject>(snapshot);
   if (object == nullptr) {
     SetLastError(ERROR_INVALID_HANDLE);
@@ -175,44 +253,61 @@ BOOL WalkStep(HANDLE snapshot, Entry* entry, const std::vector<Record>& (*list)(
     return FALSE;
   }
   if (first) object->*next = 0;
-  const std::vector<Record>& records = list(*object);
+  const std::vector<Record>& records = object->*list;
   if (object->*next >= records.size()) {
     SetLastError(ERROR_NO_MORE_FILES);
     return FALSE;
   }
-  fill(records[(object->*next)++], *entry);
+  fill(*object, records[(object->*next)++], *entry);
   return TRUE;
 }
 
 }  // namespace
 
-// The process list for TH32CS_SNAPPROCESS (read when first walked); the module list of processId
-// (0: this process) for TH32CS_SNAPMODULE or TH32CS_SNAPMODULE32, which are the same here. Heaps
+SnapshotModule FindSnapshotModule(HANDLE snapshot, const MODULEENTRY32& entry) {
+  const SnapshotObject* object = ObjectFromHandle<SnapshotObject>(snapshot);
+  if (object == nullptr || entry.th32ProcessID != object->owner.processId) return {};
+  const auto base = reinterpret_cast<std::uintptr_t>(entry.modBaseAddr);
+  const auto matches = [&](const ModuleFile& module) { return module.base == base; };
+  // Most often the module last handed out; the bases of a process's files never coincide.
+  const std::vector<ModuleFile>& modules = object->modules;
+  if (object->nextModule > 0 && object->nextModule <= modules.size() &&
+      matches(modules[object->nextModule - 1]))
+    return {object->owner, &modules[object->nextModule - 1]};
+  const auto found = std::find_if(modules.begin(), modules.end(), matches);
+  return found == modules.end() ? SnapshotModule{} : SnapshotModule{object->owner, &*found};
+}
+
+// The process list for TH32CS_SNAPPROCESS; the module list of processId (0: this process) for
+// TH32CS_SNAPMODULE or TH32CS_SNAPMODULE32, which are the same here. Both are read now. Heaps
 // and threads are not kept.
 HANDLE WINAPI CreateToolhelp32Snapshot(DWORD flags, DWORD processId) {
   auto snapshot = std::make_unique<SnapshotObject>();
+  if ((flags & TH32CS_SNAPPROCESS) && !ReadProcessList(snapshot->processes))
+    return INVALID_HANDLE_VALUE;
   if (flags & (TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32)) {
     const DWORD target = processId != 0 ? processId : static_cast<DWORD>(::getpid());
-    if (!ReadModuleList(target, snapshot->modules)) return INVALID_HANDLE_VALUE;
+    if (!ReadModuleList(target, *snapshot)) return INVALID_HANDLE_VALUE;
   }
-  snapshot->holdsProcesses = (flags & TH32CS_SNAPPROCESS) != 0;
   return HandleFromObject(snapshot.release());
 }
 
 BOOL WINAPI Process32First(HANDLE snapshot, LPPROCESSENTRY32 entry) {
-  return WalkStep(snapshot, entry, ProcessesOf, &SnapshotObject::nextProcess, true,
-                  FillProcessEntry);
+  return WalkStep(snapshot, entry, &SnapshotObject::processes, &SnapshotObject::nextProcess, true,
+                  FillProcess);
 }
 
 BOOL WINAPI Process32Next(HANDLE snapshot, LPPROCESSENTRY32 entry) {
-  return WalkStep(snapshot, entry, ProcessesOf, &SnapshotObject::nextProcess, false,
-                  FillProcessEntry);
+  return WalkStep(snapshot, entry, &SnapshotObject::processes, &SnapshotObject::nextProcess, false,
+                  FillProcess);
 }
 
 BOOL WINAPI Module32First(HANDLE snapshot, LPMODULEENTRY32 entry) {
-  return WalkStep(snapshot, entry, ModulesOf, &SnapshotObject::nextModule, true, FillModuleEntry);
+  return WalkStep(snapshot, entry, &SnapshotObject::modules, &SnapshotObject::nextModule, true,
+                  FillModule);
 }
 
 BOOL WINAPI Module32Next(HANDLE snapshot, LPMODULEENTRY32 entry) {
-  return WalkStep(snapshot, entry, ModulesOf, &SnapshotObject::nextModule, false, FillModuleEntry);
+  return WalkStep(snapshot, entry, &SnapshotObject::modules, &SnapshotObject::nextModule, false,
+                  FillModule);
 }

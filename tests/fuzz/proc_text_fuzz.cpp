@@ -1,7 +1,7 @@
-// The parsers of the process tree's text on any bytes: the first byte chooses the executable's
-// path length, the rest is a maps file. Whatever the text, the module list names each file
-// once, puts the executable first when it is mapped, never names a path a module record cannot
-// hold, and every name it gives is a mapping's path without the deleted mark.
+// The parsers of the process tree's text on any bytes: the first byte is a length limit, the
+// rest a maps file. Whatever the text, the module list names each file (device and inode)
+// once, by the decoded name of a line that names a file, with a range that holds its first
+// mapping; decoding never lengthens a name, and a cut keeps within its limit.
 #include <cstdint>
 #include <cstdlib>
 #include <set>
@@ -15,26 +15,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view text(reinterpret_cast<const char*>(data) + 1, size - 1);
   ProcessNameFromComm(text);
   ProcessIdFromFolderName(text);
+  const std::string_view cut = CutAtCharacter(text, data[0]);
+  if (cut.size() > data[0] || text.substr(0, cut.size()) != cut) std::abort();
 
-  const std::string_view maps = text;
-  const std::string exePath(text.substr(0, std::min<std::size_t>(data[0], text.size())));
-  const auto modules = ModuleFilesFromMaps(maps, exePath);
-  std::set<std::string> seen;
-  std::set<std::string> mapped;
-  for (std::size_t start = 0; start <= maps.size();) {
-    std::size_t end = maps.find('\n', start);
-    if (end == std::string_view::npos) end = maps.size();
-    if (const auto line = ParseMapsLine(maps.substr(start, end - start))) {
-      if (line->start > line->end) std::abort();
-      mapped.insert(std::string(MappedFilePath(line->name)));
+  ModuleFileList list;
+  std::set<std::string> names;
+  for (std::size_t start = 0; start <= text.size();) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    const std::string_view line = text.substr(start, end - start);
+    list.AddLine(line);
+    if (const auto parsed = ParseMapsLine(line)) {
+      const std::string decoded = DecodeMapsName(parsed->name);
+      if (parsed->start > parsed->end || decoded.size() > parsed->name.size()) std::abort();
+      if (NamesMappedFile(parsed->name)) names.insert(decoded);
     }
     start = end + 1;
   }
-  for (std::size_t i = 0; i < modules.size(); ++i) {
-    const std::string& path = modules[i].path;
-    if (path.empty() || path.size() >= MAX_PATH || !seen.insert(path).second) std::abort();
-    if (!mapped.count(path)) std::abort();
-    if (i > 0 && path == exePath) std::abort();
+  std::set<FileIdentity> seen;
+  for (const ModuleFile& file : list.Files()) {
+    if (!seen.insert(file.file).second || !names.count(file.name)) std::abort();
+    if (file.base > file.firstStart || file.firstEnd > file.end) std::abort();
   }
   return 0;
 }

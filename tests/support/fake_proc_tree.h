@@ -17,10 +17,12 @@ class FakeProcTree {
   FakeProcTree& operator=(const FakeProcTree&) = delete;
   ~FakeProcTree();
 
-  // A process named name whose maps show modules, each file once, in this order; the first
-  // is its executable.
+  // A process named name whose maps show files, each file once, in this order, with the
+  // device and inode it has; the first is its executable. Its map_files folder links each
+  // mapping to its file, unless mapFiles is false: as for a scan without the capability to
+  // follow those links. Its root is the system's.
   void AddProcess(std::uint32_t processId, std::string_view name,
-                  const std::vector<std::string>& modules = {});
+                  const std::vector<std::string>& files = {}, bool mapFiles = true);
   // A process with the literal maps text given, and its executable link to exePath.
   void AddProcessWithMaps(std::uint32_t processId, std::string_view name, std::string_view maps,
                           const std::string& exePath = "");
@@ -28,6 +30,9 @@ class FakeProcTree {
   void AddEndedProcess(std::uint32_t processId);
   // Removes a process's maps, as if it ended after the process list was read.
   void EndProcess(std::uint32_t processId);
+  // Ends a process's main thread while threadId lives on: its own maps are then empty, and
+  // its mappings are seen through the thread's folder.
+  void EndMainThread(std::uint32_t processId, std::uint32_t threadId);
 
   // A file in the tree's own scratch folder, outside the process folders.
   std::string WriteFile(std::string_view name, std::string_view bytes) const;
@@ -40,5 +45,6 @@ class FakeProcTree {
 };
 
 // Maps text for the given files: one read-only and one executable line each, at rising
-// addresses, with a [heap] and an anonymous line among them.
+// addresses, with a [heap] and an anonymous line among them. A file that does not exist gets
+// an inode of its own that no file has.
 std::string MapsTextFor(const std::vector<std::string>& files);

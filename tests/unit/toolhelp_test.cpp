@@ -2,6 +2,7 @@
 #if !defined(_WIN32)
 #include <gtest/gtest.h>
 #include <sys/capability.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/files.h"
 #include "platform/win32.h"
 #include "support/fake_proc_tree.h"
 
@@ -32,13 +34,18 @@ Walked WalkProcesses(HANDLE snapshot) {
   return walked;
 }
 
-std::vector<std::string> WalkModules(HANDLE snapshot) {
-  std::vector<std::string> paths;
+// Each module's path, with 0 when OpenModuleFile opened its file, else the error it gave.
+std::vector<std::pair<std::string, DWORD>> WalkModules(HANDLE snapshot) {
+  std::vector<std::pair<std::string, DWORD>> modules;
   MODULEENTRY32 entry{};
   entry.dwSize = sizeof entry;
-  for (BOOL more = Module32First(snapshot, &entry); more; more = Module32Next(snapshot, &entry))
-    paths.push_back(entry.szExePath);
-  return paths;
+  for (BOOL more = Module32First(snapshot, &entry); more; more = Module32Next(snapshot, &entry)) {
+    HANDLE file = OpenModuleFile(snapshot, entry);
+    const bool opened = file != INVALID_HANDLE_VALUE;
+    modules.emplace_back(entry.szExePath, opened ? 0 : GetLastError());
+    EXPECT_TRUE(!opened || (GetFileType(file) == FILE_TYPE_DISK && CloseHandle(file)));
+  }
+  return modules;
 }
 
 TEST(ProcessList, AscendingIdsWithCommNamesAndEndedProcessesLeftOut) {
@@ -59,8 +66,11 @@ TEST(ProcessList, AscendingIdsWithCommNamesAndEndedProcessesLeftOut) {
   EXPECT_EQ(WalkProcesses(snapshot).ids.size(), 3u);
   EXPECT_TRUE(WalkModules(snapshot).empty());
   EXPECT_TRUE(CloseHandle(snapshot));
+  // A name that cannot be read is no ended process: the list fails.
+  std::filesystem::create_directories(tree.Folder() + "/60/comm");
+  EXPECT_EQ(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
 }
-
 TEST(ProcessList, RecordsOfTheWrongSizeOrHandleAreRefused) {
   FakeProcTree tree;
   tree.AddProcess(7, "init");
@@ -82,22 +92,79 @@ TEST(ProcessList, RecordsOfTheWrongSizeOrHandleAreRefused) {
   CloseHandle(snapshot);
 }
 
-TEST(ModuleList, EachFlagGivesTheFilesOfTheProcessAndAnUnknownProcessNoSnapshot) {
-  FakeProcTree tree;
-  const std::string exe = tree.WriteFile("host", "x");
-  const std::string dll = tree.WriteFile("a b.dll", "x");
-  tree.AddProcess(10, "dllhost.exe", {exe, dll});
-  for (DWORD flags : {TH32CS_SNAPALL, DWORD{TH32CS_SNAPMODULE}, DWORD{TH32CS_SNAPMODULE32},
-                      TH32CS_SNAPALL | TH32CS_SNAPMODULE32}) {
-    HANDLE snapshot = CreateToolhelp32Snapshot(flags, 10);
-    ASSERT_NE(snapshot, INVALID_HANDLE_VALUE) << flags;
-    EXPECT_EQ(WalkModules(snapshot), (std::vector<std::string>{exe, dll})) << flags;
+// Whether or not map_files can be followed, only the mapped regular files are listed, the
+// program first, and only the mapped file itself is opened: a file moved over it or a link
+// put in its place is refused.
+TEST(ModuleList, ListsTheMappedRegularFilesAndOpensNothingElse) {
+  for (const bool mapFiles : {true, false}) {
+    FakeProcTree tree;
+    const std::string exe = tree.WriteFile("host", "x");
+    const std::string dll = tree.WriteFile("a b.dll", "x");
+    const std::string moved = tree.WriteFile("moved.dll", "x");
+    const std::string linked = tree.WriteFile("linked.dll", "x");
+    const std::string fifo = tree.Folder() + "/pipe.dll";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string tooLong = tree.WriteFile(std::string(250, 'l') + ".dll", "x");
+    tree.AddProcess(10, "dllhost.exe",
+                    {dll, exe, fifo, "/dev/null", tree.Folder(), moved, linked, tooLong}, mapFiles);
+    std::filesystem::remove(tree.Folder() + "/10/exe");
+    std::filesystem::create_symlink(exe, tree.Folder() + "/10/exe");
+    for (DWORD flags : {TH32CS_SNAPALL, DWORD{TH32CS_SNAPMODULE}, DWORD{TH32CS_SNAPMODULE32}}) {
+      HANDLE snapshot = CreateToolhelp32Snapshot(flags, 10);
+      ASSERT_NE(snapshot, INVALID_HANDLE_VALUE) << flags;
+      EXPECT_EQ(WalkModules(snapshot).size(), 5u);
+      CloseHandle(snapshot);
+    }
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, 10);
+    std::filesystem::rename(tree.WriteFile("new.dll", "y"), moved);
+    std::filesystem::remove(linked);
+    std::filesystem::create_symlink(tree.WriteFile("secret", "x"), linked);
+    const DWORD swapped = mapFiles ? ERROR_FILE_INVALID : ERROR_CANT_RESOLVE_FILENAME;
+    EXPECT_EQ(WalkModules(snapshot),
+              (std::vector<std::pair<std::string, DWORD>>{
+                  {exe, 0},
+                  {dll, 0},
+                  {moved, ERROR_FILE_INVALID},
+                  {linked, swapped},
+                  {tooLong.substr(0, MAX_PATH - 1), ERROR_FILENAME_EXCED_RANGE}}))
+        << mapFiles;
+    MODULEENTRY32 unknown{};
+    EXPECT_EQ(OpenModuleFile(snapshot, unknown), INVALID_HANDLE_VALUE);
     CloseHandle(snapshot);
   }
-  EXPECT_EQ(CreateToolhelp32Snapshot(TH32CS_SNAPALL, 11), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-  tree.EndProcess(10);
-  EXPECT_EQ(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, 10), INVALID_HANDLE_VALUE);
+}
+
+TEST(ModuleList, MapsAreStreamedAndWhatCannotBeReadFailsTheSnapshot) {
+  FakeProcTree tree;
+  const std::string dll = tree.WriteFile("a.dll", "x");
+  const std::string line = MapsTextFor({dll}).substr(0, MapsTextFor({dll}).find('\n') + 1);
+  std::string maps;
+  for (int i = 0; i < 3000; ++i) maps += line;  // far more than the buffer holds
+  tree.AddProcessWithMaps(10, "dllhost.exe", maps);
+  tree.AddProcessWithMaps(11, "dllhost.exe", line + "/" + std::string(70000, 'l') + "\n");
+  tree.AddProcess(12, "dllhost.exe", {dll});
+  tree.EndMainThread(12, 13);
+  tree.AddProcess(14, "dllhost.exe");
+  std::filesystem::remove(tree.Folder() + "/14/maps");
+  std::filesystem::create_directory(tree.Folder() + "/14/maps");
+  const struct {
+    DWORD processId;
+    std::size_t modules;  // or the error of a failed snapshot
+    DWORD error;
+  } cases[] = {{10, 1, 0},
+               {11, 0, ERROR_INSUFFICIENT_BUFFER},
+               {12, 1, 0},
+               {14, 0, ERROR_ACCESS_DENIED},
+               {15, 0, ERROR_INVALID_PARAMETER}};
+  for (const auto& c : cases) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, c.processId);
+    EXPECT_EQ(snapshot == INVALID_HANDLE_VALUE ? GetLastError() : 0, c.error) << c.processId;
+    if (snapshot == INVALID_HANDLE_VALUE) continue;
+    EXPECT_EQ(WalkModules(snapshot),
+              (std::vector<std::pair<std::string, DWORD>>(c.modules, {dll, 0})))
+        << c.processId;
+    CloseHandle(snapshot);
+  }
 }
 
 TEST(ModuleList, OfThisProcessStartsWithItsProgram) {
@@ -111,25 +178,6 @@ TEST(ModuleList, OfThisProcessStartsWithItsProgram) {
   EXPECT_EQ(entry.th32ProcessID, static_cast<DWORD>(::getpid()));
   EXPECT_EQ(entry.hModule, static_cast<HMODULE>(entry.modBaseAddr));
   EXPECT_GT(entry.modBaseSize, 0u);
-  CloseHandle(snapshot);
-}
-
-TEST(InjectedFaults, FailTheChosenCallsAfterTheSkippedOnes) {
-  FakeProcTree tree;
-  for (DWORD id : {1u, 2u, 3u}) tree.AddProcess(id, "p");
-  InjectFault({FaultPoint::Process32Next, ERROR_READ_FAULT, FALSE, 1, 1});
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  Walked walked = WalkProcesses(snapshot);
-  EXPECT_EQ(walked.ids, (std::vector<DWORD>{1, 2}));
-  EXPECT_EQ(walked.lastError, static_cast<DWORD>(ERROR_READ_FAULT));
-  EXPECT_EQ(WalkProcesses(snapshot).ids.size(), 3u);  // the fault is used up
-  CloseHandle(snapshot);
-  InjectFault({FaultPoint::CreateToolhelp32Snapshot, ERROR_BAD_LENGTH, FALSE, 2});
-  EXPECT_EQ(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_LENGTH));
-  EXPECT_EQ(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0), INVALID_HANDLE_VALUE);
-  snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  EXPECT_NE(snapshot, INVALID_HANDLE_VALUE);
   CloseHandle(snapshot);
 }
 

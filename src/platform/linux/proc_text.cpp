@@ -1,6 +1,7 @@
 #include "platform/linux/proc_text.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -24,9 +25,11 @@ std::optional<std::uint64_t> ParseNumber(std::string_view text, unsigned base,
   if (text.empty() || text.size() > maxDigits) return std::nullopt;
   std::uint64_t value = 0;
   for (char c : text) {
-    const int digit = IsDigit(c) ? c - '0' : (c >= 'a' && c <= 'f') ? c - 'a' + 10 : 99;
-    if (digit >= static_cast<int>(base)) return std::nullopt;
-    value = value * base + static_cast<std::uint64_t>(digit);
+    const unsigned digit = IsDigit(c)               ? unsigned(c - '0')
+                           : (c >= 'a' && c <= 'f') ? unsigned(c - 'a' + 10)
+                                                    : 99u;
+    if (digit >= base || value > (UINT64_MAX - digit) / base) return std::nullopt;
+    value = value * base + digit;
   }
   return value;
 }

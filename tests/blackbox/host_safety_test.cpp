@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -59,18 +60,13 @@ std::string InFolder(std::string text, const std::string& folder) {
   return text;
 }
 
-struct Outcome {
-  std::string modules;  // what follows the heading; "" when the host is not in the report
-  int status;
-};
-
 struct Case {
   const char* name;
   std::vector<std::string> host;  // the sample host's steps
   const char* change;             // a shell command run in the folder once the host is ready
-  Outcome asRoot;
-  Outcome ptraceOnly;
-  bool fewDescriptors = false;  // the scan may hold four descriptors open at once
+  std::string asRoot;  // what the modules give after the heading; "" for no heading at all
+  std::optional<std::string> ptraceOnly = std::nullopt;  // where it differs
+  bool fewDescriptors = false;
 };
 
 void PrintTo(const Case& c, std::ostream* out) {
@@ -83,49 +79,35 @@ const std::vector<std::string> MAPS_RECOMPILE_LIB = {"--copy", "$D/recompile.dll
                                                      "$D/lib.dll"};
 
 const Case CASES[] = {
-    {"LinkToARootOnlyFile",
-     MAPS_FINE_LIB,
-     "rm lib.dll && ln -s secret.dll lib.dll",
-     {Fine("$D/lib.dll"), 0},
-     {NotOpened("$D/lib.dll", "1921"), 2}},
-    {"LinkToAFifo",
-     MAPS_FINE_LIB,
-     "rm lib.dll && ln -s fifo lib.dll",
-     {Fine("$D/lib.dll"), 0},
-     {NotOpened("$D/lib.dll", "1921"), 2}},
-    {"UpgradedInPlace",
-     MAPS_RECOMPILE_LIB,
-     "cp fine.dll new.dll && mv new.dll lib.dll",
-     {Recompile("$D/lib.dll"), 0},
-     {NotOpened("$D/lib.dll", "1006"), 2}},
+    {"LinkToARootOnlyFile", MAPS_FINE_LIB, "rm lib.dll && ln -s secret.dll lib.dll",
+     Fine("$D/lib.dll"), NotOpened("$D/lib.dll", "1921")},
+    {"LinkToAFifo", MAPS_FINE_LIB, "rm lib.dll && ln -s fifo lib.dll", Fine("$D/lib.dll"),
+     NotOpened("$D/lib.dll", "1921")},
+    {"UpgradedInPlace", MAPS_RECOMPILE_LIB, "cp fine.dll new.dll && mv new.dll lib.dll",
+     Recompile("$D/lib.dll"), NotOpened("$D/lib.dll", "1006")},
     {"NamedLikeADeletedFile",
      {"--copy", "$D/recompile.dll", "$D/lib.dll (deleted)", "--copy", "$D/fine.dll", "$D/lib.dll",
       "$D/lib.dll (deleted)"},
      "true",
-     {Recompile("$D/lib.dll (deleted)"), 0},
-     {Recompile("$D/lib.dll (deleted)"), 0}},
+     Recompile("$D/lib.dll (deleted)")},
     {"InAMountNamespaceOfItsOwn",
      {"--copy", "$D/fine.dll", "$D/ns/lib.dll", "--private-tmpfs", "$D/ns", "--copy",
       "$D/recompile.dll", "$D/ns/lib.dll", "$D/ns/lib.dll"},
      "true",
-     {Recompile("$D/ns/lib.dll"), 0},
-     {Recompile("$D/ns/lib.dll"), 0}},
+     Recompile("$D/ns/lib.dll")},
     {"NewlineInThePath",
      {"--copy", "$D/fine.dll", "$D/a\nb.dll", "$D/a\nb.dll"},
      "true",
-     {Fine("$D/a\\x0Ab.dll"), 0},
-     {Fine("$D/a\\x0Ab.dll"), 0}},
+     Fine("$D/a\\x0Ab.dll")},
     {"CarriageReturnInThePath",
      {"--copy", "$D/recompile.dll", "$D/c\rd.dll", "$D/c\rd.dll"},
      "true",
-     {Recompile("$D/c\\x0Dd.dll"), 0},
-     {Recompile("$D/c\\x0Dd.dll"), 0}},
+     Recompile("$D/c\\x0Dd.dll")},
     {"MainThreadEnded",
      {"--copy", "$D/recompile.dll", "$D/lib.dll", "$D/lib.dll", "--exit-main-thread"},
      "true",
-     {Recompile("$D/lib.dll"), 0},
-     {Recompile("$D/lib.dll"), 0}},
-    {"TooFewFileDescriptors", MAPS_RECOMPILE_LIB, "true", {"", 2}, {"", 2}, true},
+     Recompile("$D/lib.dll")},
+    {"TooFewFileDescriptors", MAPS_RECOMPILE_LIB, "true", "", std::nullopt, true},
 };
 
 class HostSafety : public testing::TestWithParam<Case> {};
@@ -154,18 +136,22 @@ TEST_P(HostSafety, JudgesTheMappedFileOrNamesItAsNotChecked) {
   const std::string heading = "Scanning dllhost.exe (PID:" + std::to_string(host.Pid()) + ") ";
   for (const bool asRoot : {true, false}) {
     std::vector<std::string> command{QUENTIX_EXE_PATH};
-    if (c.fewDescriptors) command.insert(command.begin(), {"/usr/bin/prlimit", "--nofile=4", "--"});
+    // Four descriptors: the standard three and one more, whatever the test itself holds open.
+    if (c.fewDescriptors)
+      command = {"/bin/sh", "-c",
+                 "exec 3<&- 4<&- 5<&- 6<&- 7<&- 8<&- 9<&-; exec prlimit --nofile=4 -- \"$0\"",
+                 QUENTIX_EXE_PATH};
     if (!asRoot)
       command.insert(command.begin(),
                      {"/usr/bin/setpriv", "--bounding-set=-sys_admin,-checkpoint_restore", "--"});
     const ChildResult result = RunChild(command[0], command);
-    const Outcome& expected = asRoot ? c.asRoot : c.ptraceOnly;
+    const std::string& expected = asRoot || !c.ptraceOnly ? c.asRoot : *c.ptraceOnly;
     const std::string block = BlockOf(result.out, heading);
     const std::string pattern =
-        expected.modules.empty() ? ""
-                                 : heading + " System Package " + InFolder(expected.modules, path);
+        expected.empty() ? "" : heading + " System Package " + InFolder(expected, path);
     EXPECT_TRUE(Matches(block, pattern)) << (asRoot ? "as root:\n" : "ptrace alone:\n") << block;
-    EXPECT_EQ(result.status, expected.status) << asRoot;
+    // Other hosts may be running too: the status is 2 exactly when something was not checked.
+    EXPECT_EQ(result.status, result.out.find("\r\nNot checked: ") == std::string::npos ? 0 : 2);
     const bool namesTheList =
         result.out.find("Not checked: the running IIS and COM+ processes (error 4: ") !=
         std::string::npos;

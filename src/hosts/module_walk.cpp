@@ -9,7 +9,8 @@
 
 namespace {
 
-// The system's answer when the process is no longer there to be asked.
+// The system's answer when the process is no longer there to be asked, and when it does not
+// know what it is asked for.
 constexpr DWORD PROCESS_ENDED = ERROR_INVALID_PARAMETER;
 
 void ReportModulesNotChecked(DWORD processId, const char* exeName, const char* which, DWORD error) {
@@ -18,10 +19,25 @@ void ReportModulesNotChecked(DWORD processId, const char* exeName, const char* w
       Win32Error(error));
 }
 
+// The module snapshot of the process. A 64-bit build asks for the 32-bit modules too; a system
+// that refuses that request (an older 64-bit Windows may not know it) still lists the others,
+// and what is then left out is named.
+HANDLE TakeModuleSnapshot(DWORD processId, const char* exeName) {
+  constexpr DWORD WITHOUT_32_BIT = MODULE_SNAPSHOT_FLAGS & ~TH32CS_SNAPMODULE32;
+  HANDLE snapshot = TakeSnapshot(MODULE_SNAPSHOT_FLAGS, processId);
+  if (snapshot != INVALID_HANDLE_VALUE || WITHOUT_32_BIT == MODULE_SNAPSHOT_FLAGS ||
+      GetLastError() != PROCESS_ENDED)
+    return snapshot;
+  snapshot = TakeSnapshot(WITHOUT_32_BIT, processId);
+  if (snapshot != INVALID_HANDLE_VALUE)
+    ReportModulesNotChecked(processId, exeName, "the 32-bit modules", PROCESS_ENDED);
+  return snapshot;
+}
+
 }  // namespace
 
 void ScanProcessModules(DWORD processId, const char* exeName) {
-  ProcessSnapshot snapshot(TakeSnapshot(MODULE_SNAPSHOT_FLAGS, processId));
+  ProcessSnapshot snapshot(TakeModuleSnapshot(processId, exeName));
   if (snapshot.Handle() == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     if (error != PROCESS_ENDED) ReportModulesNotChecked(processId, exeName, "the modules", error);

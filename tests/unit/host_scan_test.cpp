@@ -184,8 +184,13 @@ TEST_F(HostScanTest, FailuresAreNamedWhereTheyHappen) {
        Announcement() + first +
            NotChecked("the modules of dllhost.exe (PID:40)", ERROR_ACCESS_DENIED) + "\r\n\r\n" +
            second},
-      {{FaultPoint::CreateToolhelp32Snapshot, ERROR_INVALID_PARAMETER, FALSE, 1, 1},
+      {{FaultPoint::CreateToolhelp32Snapshot, ERROR_INVALID_PARAMETER, FALSE, 2, 1},
        Announcement() + first + "\r\n\r\n" + second},
+      // A system that does not know the request for 32-bit modules still lists the others.
+      {{FaultPoint::CreateToolhelp32Snapshot, ERROR_INVALID_PARAMETER, FALSE, 1, 1},
+       Announcement() + first +
+           NotChecked("the 32-bit modules of dllhost.exe (PID:40)", ERROR_INVALID_PARAMETER) +
+           "\r\n\r\n" + second},
       {{FaultPoint::Module32First, ERROR_PARTIAL_COPY},
        Announcement() + first +
            NotChecked("the modules of dllhost.exe (PID:40)", ERROR_PARTIAL_COPY) + "\r\n\r\n" +

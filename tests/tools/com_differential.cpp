@@ -121,6 +121,8 @@ void PrintBstrs() {
   std::printf("bstr SysAllocString of embedded NUL: %s\n", BstrDescription(cut).c_str());
   SysFreeString(cut);
   SysFreeString(embedded);
+  std::printf("bstr SysAllocStringLen(null, 0x80000000): %s\n",
+              BstrDescription(SysAllocStringLen(nullptr, 0x80000000u)).c_str());
   std::printf("bstr SysStringLen(null): %u\n", SysStringLen(nullptr));
   std::printf("bstr SysAllocString(null): %s\n", BstrDescription(SysAllocString(nullptr)).c_str());
   BSTR emptyText = SysAllocString(Wide(u"").c_str());
@@ -190,13 +192,14 @@ void PrintCodePages() {
       "\xC2\x80\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", -1);
   PrintToWide("just past the edges",
               "\xC1\xBF\xE0\x9F\xBF\xED\xA0\x80\xF0\x8F\xBF\xBF\xF4\x90\x80\x80\xF5\x80", -1);
-  const char16_t lowAlone[] = {u'a', 0xDC00, u'z'};
-  const char16_t highAlone[] = {u'a', 0xD800, u'z'};
+  const char16_t edges[] = {0x7F, 0x80, 0x7FF, 0x800, 0xFFFF, 0xD800, 0xDC00, 0xDBFF, 0xDFFF};
+  const char16_t lowsAlone[] = {u'a', 0xDC00, 0xDFFF, u'z'};
+  const char16_t highAlone[] = {u'a', 0xDBFF, u'z'};
   PrintToNarrow("\"DLL\" with terminator", Wide(u"DLL"), -1);
   PrintToNarrow("\"\" with terminator", Wide(u""), -1);
   PrintToNarrow("path with non-ASCII", Wide(u"C:\\Gr\u00fc\u00dfe\\\u20ac\U0001F600.dll"), -1);
-  PrintToNarrow("three-byte units", Wide(u"\u20ac\u20ac\u20ac"), 3);
-  PrintToNarrow("lone low surrogate", Wide({lowAlone, 3}), -1);
+  PrintToNarrow("edges of each length", Wide({edges, 9}), 9);
+  PrintToNarrow("lone low surrogates", Wide({lowsAlone, 4}), -1);
   PrintToNarrow("lone high surrogate", Wide({highAlone, 3}), -1);
   PrintToNarrow("high surrogate at end", Wide({highAlone, 2}), 2);
 

@@ -182,7 +182,7 @@ void PrintCodePages() {
   PrintToWide("path with non-ASCII", path, -1);
   PrintToWide("lone continuation", "a\x80z", -1);
   PrintToWide("truncated sequence", "a\xE2\x82z", -1);
-  PrintToWide("truncated at end", "a\xE2\x82", 3);
+  PrintToWide("truncated by the count", "a\xE2\x82\xAC", 3);
   PrintToWide("overlong backslash", "a\xC1\x9Cz", -1);
   PrintToWide("encoded surrogate", "a\xED\xA0\x80z", -1);
   PrintToWide("above U+10FFFF", "a\xF4\x90\x80\x80z", -1);
@@ -192,16 +192,17 @@ void PrintCodePages() {
       "\xC2\x80\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", -1);
   PrintToWide("just past the edges",
               "\xC1\xBF\xE0\x9F\xBF\xED\xA0\x80\xF0\x8F\xBF\xBF\xF4\x90\x80\x80\xF5\x80", -1);
-  const char16_t edges[] = {0x7F, 0x80, 0x7FF, 0x800, 0xFFFF, 0xD800, 0xDC00, 0xDBFF, 0xDFFF};
+  const char16_t edges[] = {0xD800, 0xDC00, 0x7F, 0x80, 0x7FF, 0x800, 0xFFFF, 0xDBFF, 0xDFFF};
   const char16_t lowsAlone[] = {u'a', 0xDC00, 0xDFFF, u'z'};
   const char16_t highAlone[] = {u'a', 0xDBFF, u'z'};
+  const char16_t highThenLow[] = {u'a', 0xDBFF, 0xDC00};
   PrintToNarrow("\"DLL\" with terminator", Wide(u"DLL"), -1);
   PrintToNarrow("\"\" with terminator", Wide(u""), -1);
   PrintToNarrow("path with non-ASCII", Wide(u"C:\\Gr\u00fc\u00dfe\\\u20ac\U0001F600.dll"), -1);
   PrintToNarrow("edges of each length", Wide({edges, 9}), 9);
   PrintToNarrow("lone low surrogates", Wide({lowsAlone, 4}), -1);
   PrintToNarrow("lone high surrogate", Wide({highAlone, 3}), -1);
-  PrintToNarrow("high surrogate at end", Wide({highAlone, 2}), 2);
+  PrintToNarrow("high surrogate cut by the count", Wide({highThenLow, 3}), 2);
 
   for (const auto& [label, first, second] : {std::tuple{"equal", "MyApp", "MyApp"},
                                              {"case", "MyApp", "myapp"},

@@ -22,10 +22,6 @@ const UINT kUtf8 = CP_UTF8;
 const UINT kUtf8 = CP_ACP;
 #endif
 
-unsigned Hex(HRESULT hr) {
-  return static_cast<unsigned>(hr);
-}
-
 // Printable ASCII as itself, everything else as \uXXXX.
 std::string Escaped(const OLECHAR* text, UINT units) {
   std::string result;
@@ -64,7 +60,8 @@ std::string Described(const VARIANT& value) {
 }
 
 void PrintResult(const std::string& label, HRESULT hr, const VARIANT& value) {
-  std::printf("%s: hr=0x%08X %s\n", label.c_str(), Hex(hr), Described(value).c_str());
+  std::printf("%s: hr=0x%08X %s\n", label.c_str(), static_cast<unsigned>(hr),
+              Described(value).c_str());
 }
 
 VARIANT OfType(VARTYPE type) {
@@ -116,7 +113,6 @@ void PrintVariants() {
 
 void PrintBstrs() {
   BSTR embedded = SysAllocStringLen(Wide({u"ab\0cd", 5}).c_str(), 5);
-  std::printf("bstr embedded NUL: %s\n", BstrDescription(embedded).c_str());
   BSTR cut = SysAllocString(embedded);
   std::printf("bstr SysAllocString of embedded NUL: %s\n", BstrDescription(cut).c_str());
   SysFreeString(cut);

@@ -73,17 +73,9 @@ ComText TextOfVariant(const VARIANT& value) {
   VARIANT text;
   VariantInit(&text);
   // Some SDK headers declare the source without const; it is only read.
-  HRESULT hr = VariantChangeType(&text, const_cast<VARIANT*>(&value), 0, VT_BSTR);
+  const HRESULT hr = VariantChangeType(&text, const_cast<VARIANT*>(&value), 0, VT_BSTR);
   if (FAILED(hr)) RaiseComError(hr);
-  BSTR copy = text.bstrVal == nullptr ? nullptr : SysAllocString(text.bstrVal);
-  bool copyFailed = text.bstrVal != nullptr && copy == nullptr;
-  hr = VariantClear(&text);
-  if (FAILED(hr)) {
-    SysFreeString(copy);
-    RaiseComError(hr);
-  }
-  if (copyFailed) RaiseComError(E_OUTOFMEMORY);
-  return ComText(copy);
+  return ComText(text.bstrVal);  // the holder takes the converted string over
 }
 
 BSTR BstrFromNarrow(const char* text) {

@@ -23,11 +23,8 @@ BSTR Allocate(const OLECHAR* text, std::size_t units) {
   auto* prefix = static_cast<std::uint32_t*>(block);
   *prefix = static_cast<std::uint32_t>(units * sizeof(OLECHAR));
   BSTR result = reinterpret_cast<BSTR>(prefix + 1);
-  if (text != nullptr) {
-    std::memcpy(result, text, units * sizeof(OLECHAR));
-  } else {
-    std::memset(result, 0, units * sizeof(OLECHAR));
-  }
+  // Without text, the units are left unset, as on Windows.
+  if (text != nullptr) std::memcpy(result, text, units * sizeof(OLECHAR));
   result[units] = 0;
   return result;
 }

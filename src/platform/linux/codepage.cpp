@@ -1,13 +1,11 @@
-// Code-page conversion between narrow text and 16-bit units. On this system the ANSI and OEM
-// code pages are UTF-8, since file names are UTF-8 bytes, so every code page this program
-// names (CP_ACP, CP_OEMCP, CP_UTF8) converts as Windows converts CP_UTF8:
-// - a byte sequence that is not UTF-8 becomes U+FFFD, or fails the call with
-//   ERROR_NO_UNICODE_TRANSLATION under MB_ERR_INVALID_CHARS. A lead byte with one following
+// Code-page conversion between narrow text and 16-bit units. On this system the ANSI code page
+// is UTF-8, since file names are UTF-8 bytes, and CP_ACP converts as Windows converts CP_UTF8:
+// - a byte sequence that is not UTF-8 becomes U+FFFD. A lead byte with one following
 //   continuation byte out of its range is one U+FFFD together, the same grouping Wine uses;
-// - an unpaired surrogate becomes the UTF-8 default character U+FFFD (EF BF BD);
-// - a default character or a "default used" flag is refused with ERROR_INVALID_PARAMETER, as
-//   Windows documents for CP_UTF8 (Wine accepts them).
-// Other code pages fail with ERROR_INVALID_PARAMETER.
+// - an unpaired surrogate becomes the UTF-8 default character U+FFFD (EF BF BD).
+// Callers name CP_ACP and no flags; any other code page or flag fails with
+// ERROR_INVALID_PARAMETER. No character lacks a UTF-8 form, so the default character arguments
+// of WideCharToMultiByte play no part.
 #include <cstring>
 #include <string>
 
@@ -17,10 +15,6 @@ namespace {
 
 constexpr char32_t REPLACEMENT = 0xFFFD;
 constexpr char32_t INVALID = 0xFFFFFFFF;
-
-bool IsUtf8CodePage(UINT codePage) {
-  return codePage == CP_ACP || codePage == CP_OEMCP || codePage == CP_UTF8;
-}
 
 bool IsContinuation(unsigned char byte) {
   return (byte & 0xC0) == 0x80;
@@ -105,6 +99,12 @@ bool IsLowSurrogate(char32_t unit) {
   return unit >= 0xDC00 && unit <= 0xDFFF;
 }
 
+bool IsRefused(UINT codePage, DWORD flags) {
+  if (codePage == CP_ACP && flags == 0) return false;
+  SetLastError(ERROR_INVALID_PARAMETER);
+  return true;
+}
+
 // Hands the converted result to the caller as Windows does: its size when the output size is
 // 0, else a copy when it fits, else ERROR_INSUFFICIENT_BUFFER.
 template <typename Unit>
@@ -123,48 +123,21 @@ int Deliver(const std::basic_string<Unit>& result, Unit* output, int outputSize)
 
 int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int textBytes, LPWSTR wide,
                                int wideUnits) {
-  if (text == nullptr || textBytes == 0 || textBytes < -1 || wideUnits < 0 ||
-      (wide == nullptr && wideUnits > 0) ||
-      (wideUnits > 0 && static_cast<const void*>(text) == static_cast<const void*>(wide)) ||
-      !IsUtf8CodePage(codePage)) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return 0;
-  }
-  if ((flags & ~MB_ERR_INVALID_CHARS) != 0) {
-    SetLastError(ERROR_INVALID_FLAGS);
-    return 0;
-  }
+  if (IsRefused(codePage, flags)) return 0;
   // A count of -1 means up to and including the terminating NUL.
   std::size_t size = textBytes == -1 ? std::strlen(text) + 1 : static_cast<std::size_t>(textBytes);
   const auto* bytes = reinterpret_cast<const unsigned char*>(text);
   std::u16string result;
   for (std::size_t at = 0; at < size;) {
     char32_t value = DecodeOne(bytes, size, &at);
-    if (value == INVALID) {
-      if (flags & MB_ERR_INVALID_CHARS) {
-        SetLastError(ERROR_NO_UNICODE_TRANSLATION);
-        return 0;
-      }
-      value = REPLACEMENT;
-    }
-    AppendUnits(value, &result);
+    AppendUnits(value == INVALID ? REPLACEMENT : value, &result);
   }
   return Deliver(result, wide, wideUnits);
 }
 
 int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wideUnits, LPSTR text,
-                               int textBytes, LPCSTR defaultChar, LPBOOL usedDefaultChar) {
-  if (wide == nullptr || wideUnits == 0 || wideUnits < -1 || textBytes < 0 ||
-      (text == nullptr && textBytes > 0) ||
-      (textBytes > 0 && static_cast<const void*>(text) == static_cast<const void*>(wide)) ||
-      !IsUtf8CodePage(codePage) || defaultChar != nullptr || usedDefaultChar != nullptr) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return 0;
-  }
-  if (flags != 0) {
-    SetLastError(ERROR_INVALID_FLAGS);
-    return 0;
-  }
+                               int textBytes, LPCSTR, LPBOOL) {
+  if (IsRefused(codePage, flags)) return 0;
   std::size_t size = wideUnits == -1 ? std::char_traits<WCHAR>::length(wide) + 1
                                      : static_cast<std::size_t>(wideUnits);
   std::string result;
@@ -185,10 +158,5 @@ int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wid
 // Callers only ask whether two names are equal, and equal means the same bytes. The order of
 // unequal texts is that of their bytes (Unicode order in UTF-8), not a locale's sort order.
 int WINAPI lstrcmpA(LPCSTR first, LPCSTR second) {
-  if (first == nullptr || second == nullptr) {
-    if (first == second) return 0;
-    return first == nullptr ? -1 : 1;
-  }
-  int order = std::strcmp(first, second);
-  return (order > 0) - (order < 0);
+  return std::strcmp(first, second);
 }

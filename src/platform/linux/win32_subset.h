@@ -125,8 +125,6 @@ using DISPID = LONG;
 #define ERROR_NOT_ALL_ASSIGNED 1300L
 #define ERROR_NO_SUCH_PRIVILEGE 1313L
 #define ERROR_PRIVILEGE_NOT_HELD 1314L
-#define ERROR_NO_UNICODE_TRANSLATION 1113L
-#define ERROR_INVALID_FLAGS 1004L
 #define ERROR_FILE_INVALID 1006L
 #define ERROR_CANT_RESOLVE_FILENAME 1921L
 
@@ -257,10 +255,6 @@ BOOL WINAPI AdjustTokenPrivileges(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEG
 // ---- Code pages and narrow text ----------------------------------------------------------
 
 #define CP_ACP 0u
-#define CP_OEMCP 1u
-#define CP_UTF8 65001u
-#define MB_ERR_INVALID_CHARS 0x00000008u
-#define WC_NO_BEST_FIT_CHARS 0x00000400u
 
 extern "C" {
 int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int textBytes, LPWSTR wide,
@@ -359,110 +353,28 @@ HRESULT WINAPI CoRevokeClassObject(DWORD cookie);
 using BSTR = OLECHAR*;
 using VARTYPE = USHORT;
 using VARIANT_BOOL = SHORT;
-using DATE = double;
-#define VARIANT_TRUE static_cast<VARIANT_BOOL>(-1)
-#define VARIANT_FALSE static_cast<VARIANT_BOOL>(0)
 
+// The types a COM+ catalog hands this program.
 enum VARENUM : VARTYPE {
   VT_EMPTY = 0,
   VT_NULL = 1,
-  VT_I2 = 2,
   VT_I4 = 3,
-  VT_R4 = 4,
-  VT_R8 = 5,
-  VT_CY = 6,
-  VT_DATE = 7,
   VT_BSTR = 8,
-  VT_DISPATCH = 9,
-  VT_ERROR = 10,
-  VT_BOOL = 11,
-  VT_VARIANT = 12,
-  VT_UNKNOWN = 13,
-  VT_DECIMAL = 14,
-  VT_I1 = 16,
-  VT_UI1 = 17,
-  VT_UI2 = 18,
-  VT_UI4 = 19,
-  VT_I8 = 20,
-  VT_UI8 = 21,
-  VT_INT = 22,
-  VT_UINT = 23,
-  VT_VOID = 24,
-  VT_HRESULT = 25,
-  VT_RECORD = 36,
-  VT_ARRAY = 0x2000,
-  VT_BYREF = 0x4000,
-};
-
-union CY {
-  struct {
-    ULONG Lo;
-    LONG Hi;
-  } parts;
-  LONGLONG int64;
-};
-
-// Only sizes the union as on Windows, where a record takes two pointers.
-struct VariantRecord {
-  void* pvRecord;
-  void* pRecInfo;
 };
 
 struct tagVARIANT {
   VARTYPE vt;
-  WORD wReserved1;
-  WORD wReserved2;
-  WORD wReserved3;
   union {
-    LONGLONG llVal;
     LONG lVal;
-    BYTE bVal;
-    SHORT iVal;
-    FLOAT fltVal;
-    DOUBLE dblVal;
-    VARIANT_BOOL boolVal;
-    SCODE scode;
-    CY cyVal;
-    DATE date;
     BSTR bstrVal;
-    IUnknown* punkVal;
-    IDispatch* pdispVal;
-    CHAR cVal;
-    USHORT uiVal;
-    ULONG ulVal;
-    ULONGLONG ullVal;
-    INT intVal;
-    UINT uintVal;
-    tagVARIANT* pvarVal;
-    void* byref;
-    VariantRecord record;
   };
 };
 using VARIANT = tagVARIANT;
 using VARIANTARG = tagVARIANT;
-using LPVARIANT = VARIANT*;
 
 #define V_VT(v) ((v)->vt)
 #define V_BSTR(v) ((v)->bstrVal)
-#define V_I2(v) ((v)->iVal)
 #define V_I4(v) ((v)->lVal)
-#define V_I8(v) ((v)->llVal)
-#define V_UI1(v) ((v)->bVal)
-#define V_UI2(v) ((v)->uiVal)
-#define V_UI4(v) ((v)->ulVal)
-#define V_UI8(v) ((v)->ullVal)
-#define V_I1(v) ((v)->cVal)
-#define V_INT(v) ((v)->intVal)
-#define V_UINT(v) ((v)->uintVal)
-#define V_R4(v) ((v)->fltVal)
-#define V_R8(v) ((v)->dblVal)
-#define V_BOOL(v) ((v)->boolVal)
-#define V_ERROR(v) ((v)->scode)
-#define V_UNKNOWN(v) ((v)->punkVal)
-#define V_DISPATCH(v) ((v)->pdispVal)
-
-#define VARIANT_NOVALUEPROP 0x01u
-#define VARIANT_ALPHABOOL 0x02u
 
 // The source of VariantCopy and VariantChangeType is not const, as in the Windows headers, so
 // that a call that compiles here compiles there.

@@ -13,25 +13,13 @@ std::string NetBiosNameFromHostName(std::string_view hostName) {
   return name;
 }
 
-// A machine whose host name is empty has no name to give: that is the failure.
+// A machine whose host name is empty has no name to give: that is the failure. The buffer
+// holds MAX_COMPUTERNAME_LENGTH characters and the terminator, as the name can take no more.
 BOOL WINAPI GetComputerNameA(LPSTR buffer, LPDWORD size) {
-  if (size == nullptr) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
   utsname host{};
-  if (::uname(&host) != 0) {
-    SetLastError(ERROR_NOT_SUPPORTED);
-    return FALSE;
-  }
-  std::string name = NetBiosNameFromHostName(host.nodename);
+  const std::string name = ::uname(&host) == 0 ? NetBiosNameFromHostName(host.nodename) : "";
   if (name.empty()) {
     SetLastError(ERROR_INVALID_NAME);
-    return FALSE;
-  }
-  if (buffer == nullptr || *size < name.size() + 1) {
-    *size = static_cast<DWORD>(name.size() + 1);
-    SetLastError(ERROR_BUFFER_OVERFLOW);
     return FALSE;
   }
   std::memcpy(buffer, name.c_str(), name.size() + 1);

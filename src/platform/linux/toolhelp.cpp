@@ -220,25 +220,19 @@ void CopyCut(std::string_view text, char (&field)[Size]) {
   std::memcpy(field, cut.data(), cut.size());
 }
 
+// The fields the walks read: the process, the path, and the base address the module is found
+// again by.
 void FillModule(const SnapshotObject& snapshot, const ModuleFile& module, MODULEENTRY32& entry) {
   const DWORD size = entry.dwSize;
   entry = MODULEENTRY32{};
   entry.dwSize = size;
-  entry.th32ModuleID = 1;  // as Windows: the field is no longer used
   entry.th32ProcessID = snapshot.owner.processId;
-  entry.GlblcntUsage = entry.ProccntUsage = 0xFFFF;
   entry.modBaseAddr = reinterpret_cast<BYTE*>(static_cast<std::uintptr_t>(module.base));
-  entry.modBaseSize =
-      static_cast<DWORD>(std::min<std::uint64_t>(module.end - module.base, 0xFFFFFFFFu));
-  entry.hModule = entry.modBaseAddr;
-  const std::size_t slash = module.name.rfind('/');
-  CopyCut(std::string_view(module.name).substr(slash == std::string::npos ? 0 : slash + 1),
-          entry.szModule);
   // A path too long for the record is cut; its file is then not opened (see OpenModuleFile).
   CopyCut(module.name, entry.szExePath);
 }
 
-// The common part of the four walks: a snapshot, a record of the right size, a next item.
+// The common part of the four walks: a snapshot and its next item.
 template <typename Entry, typename Record>
 BOOL WalkStep(HANDLE snapshot, Entry* entry, std::vector<Record> SnapshotObject::*list,
               std::size_t SnapshotObject::*next, bool first,
@@ -246,10 +240,6 @@ BOOL WalkStep(HANDLE snapshot, Entry* entry, std::vector<Record> SnapshotObject:
   SnapshotObject* object = ObjectFromHandle<SnapshotObject>(snapshot);
   if (object == nullptr) {
     SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
-  if (entry == nullptr || entry->dwSize < sizeof(Entry)) {
-    SetLastError(ERROR_BAD_LENGTH);
     return FALSE;
   }
   if (first) object->*next = 0;

@@ -222,9 +222,7 @@ BOOL WINAPI Module32Next(HANDLE snapshot, LPMODULEENTRY32 entry);
 // ---- Access token and privileges ---------------------------------------------------------
 
 #define TOKEN_ADJUST_PRIVILEGES 0x0020u
-#define TOKEN_QUERY 0x0008u
 #define SE_PRIVILEGE_ENABLED 0x00000002u
-#define SE_DEBUG_NAME "SeDebugPrivilege"
 
 struct LUID {
   DWORD LowPart;

@@ -1,7 +1,8 @@
 // sample_host [STEP]...: a stand-in for a server host process. It names itself dllhost.exe,
 // takes its steps in order, writes "ready" and a newline to standard output, and then waits
 // until it is killed. Exits 2 when a step fails. The steps:
-//   FILE                    map FILE read-only, whole, as a loaded module would be
+//   FILE                    map FILE read-only, whole, as a loaded module would be, after the
+//                           files mapped before it
 //   --name NAME             name itself NAME instead
 //   --copy FROM TO          copy the file FROM to TO
 //   --private-tmpfs FOLDER  enter a mount namespace of its own with a fresh tmpfs on FOLDER
@@ -24,6 +25,27 @@
 
 namespace {
 
+// Where the next mapping goes: mappings are laid out one after another in a region kept for
+// them, so that the process's memory map lists the files in the order they were given.
+char* NextPlace(std::size_t length) {
+  constexpr std::size_t REGION = std::size_t{1} << 34;  // address space only, never memory
+  static char* next = nullptr;
+  static char* end = nullptr;
+  if (next == nullptr) {
+    void* region = ::mmap(nullptr, REGION, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE,
+                          -1, 0);
+    if (region == MAP_FAILED) return nullptr;
+    next = static_cast<char*>(region);
+    end = next + REGION;
+  }
+  const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+  const std::size_t room = (length + page - 1) / page * page + page;  // a gap after each
+  if (static_cast<std::size_t>(end - next) < room) return nullptr;
+  char* place = next;
+  next += room;
+  return place;
+}
+
 // Maps length bytes of path from its start (0: the whole file), read-only and private; the
 // descriptor is not needed after.
 bool MapFile(const char* path, long count = 1, std::size_t length = 0) {
@@ -33,8 +55,11 @@ bool MapFile(const char* path, long count = 1, std::size_t length = 0) {
   bool mapped = ::fstat(fd, &status) == 0 && status.st_size > 0;
   if (length == 0) length = static_cast<std::size_t>(status.st_size);
   // Mappings of the same page side by side are never merged: their offsets do not follow on.
-  for (long i = 0; mapped && i < count; ++i)
-    mapped = ::mmap(nullptr, length, PROT_READ, MAP_PRIVATE, fd, 0) != MAP_FAILED;
+  for (long i = 0; mapped && i < count; ++i) {
+    char* place = NextPlace(length);
+    mapped = place != nullptr &&
+             ::mmap(place, length, PROT_READ, MAP_PRIVATE | MAP_FIXED, fd, 0) != MAP_FAILED;
+  }
   ::close(fd);
   return mapped;
 }

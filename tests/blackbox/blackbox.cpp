@@ -4,48 +4,6 @@
 #include <iterator>
 #include <stdexcept>
 
-ChildResult RunQuentixExe(const std::vector<std::string>& arguments) {
-  std::vector<std::string> argv{QUENTIX_EXE_PATH};
-  argv.insert(argv.end(), arguments.begin(), arguments.end());
-  return RunChild(QUENTIX_EXE_PATH, argv);
-}
-
-std::string Lines(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += line + "\r\n";
-  return text;
-}
-
-std::string CheckedSample(SampleKind kind, const std::string& path) {
-  switch (kind) {
-    case SampleKind::Fine:
-      return Lines({"", path + " is fine...", "      Retained In Memory   :ON ",
-                    "      Unattended Execution :ON "});
-    case SampleKind::Recompile:
-      return Lines({"      Retained In Memory   :ON ", "      Unattended Execution :OFF ",
-                    "       " + path + " <<< Please Recompile!"});
-    case SampleKind::Version5:
-      return Lines({"", path + " is a BR5 file..."});
-    case SampleKind::NoHeader:
-      break;
-  }
-  return "";
-}
-
-bool IsTimeLine(const std::string& text) {
-  const std::string shape = "Aaa Aaa 00 00:00:00 0000\r\n";
-  if (text.size() != shape.size()) return false;
-  for (std::size_t i = 0; i < shape.size(); ++i) {
-    const char c = text[i];
-    const bool ok = shape[i] == '0'   ? (c >= '0' && c <= '9')
-                    : shape[i] == 'A' ? (c >= 'A' && c <= 'Z')
-                    : shape[i] == 'a' ? (c >= 'a' && c <= 'z')
-                                      : c == shape[i];
-    if (!ok) return false;
-  }
-  return true;
-}
-
 namespace {
 
 constexpr struct {
@@ -64,7 +22,6 @@ constexpr struct {
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 
 extern char** environ;
@@ -79,15 +36,41 @@ void WriteSamples(const TempFolder& folder) {
 
 namespace {
 
+// A stand-in host process (tools/sample_host), killed when the test is done with it.
 class LinuxHost final : public SampleHostProcess {
  public:
-  explicit LinuxHost(std::vector<std::string> arguments) : host_(std::move(arguments)) {
-    if (!host_.Ready()) throw std::runtime_error("the sample host did not start");
+  explicit LinuxHost(std::vector<std::string> arguments) {
+    const std::string program = std::string(QUENTIX_TEST_TOOLS_DIR) + "/../tools/sample_host";
+    arguments.insert(arguments.begin(), program);
+    int out[2];
+    if (::pipe(out) != 0) throw std::runtime_error("pipe failed");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    const int failed =
+        ::posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    std::string line;
+    for (char c = 0; failed == 0 && ::read(out[0], &c, 1) == 1 && c != '\n';) line += c;
+    ::close(out[0]);
+    if (line != "ready") throw std::runtime_error("the sample host did not start");
   }
-  DWORD Id() const override { return static_cast<DWORD>(host_.Pid()); }
+  LinuxHost(const LinuxHost&) = delete;
+  LinuxHost& operator=(const LinuxHost&) = delete;
+  ~LinuxHost() override {
+    ::kill(pid_, SIGKILL);
+    while (::waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
+    }
+  }
+  DWORD Id() const override { return static_cast<DWORD>(pid_); }
 
  private:
-  SampleHost host_;
+  pid_t pid_ = 0;
 };
 
 }  // namespace
@@ -96,6 +79,7 @@ std::unique_ptr<SampleHostProcess> StartSampleHost(const HostSetup& setup,
                                                    const TempFolder& folder) {
   std::vector<std::string> arguments{"--name", setup.exeName};
   for (const std::string& file : setup.files) arguments.push_back((folder.Path() / file).string());
+  arguments.insert(arguments.end(), setup.steps.begin(), setup.steps.end());
   return std::make_unique<LinuxHost>(std::move(arguments));
 }
 
@@ -108,45 +92,6 @@ ServedFakes::ServedFakes(std::vector<std::string>& argv, const char* catalog,
 
 ServedFakes::~ServedFakes() = default;
 
-SampleHost::SampleHost(std::vector<std::string> arguments) {
-  const std::string program = std::string(QUENTIX_TEST_TOOLS_DIR) + "/../tools/sample_host";
-  arguments.insert(arguments.begin(), program);
-  int out[2];
-  if (::pipe(out) != 0) throw std::runtime_error("pipe failed");
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-  posix_spawn_file_actions_addclose(&actions, out[0]);
-  std::vector<char*> argv;
-  for (std::string& argument : arguments) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-  const int failed = ::posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  ::close(out[1]);
-  if (failed != 0) {
-    ::close(out[0]);
-    throw std::runtime_error("cannot start " + program);
-  }
-  std::string line;
-  for (char c = 0; ::read(out[0], &c, 1) == 1 && c != '\n';) line += c;
-  ready_ = line == "ready";
-  ::close(out[0]);
-}
-
-SampleHost::~SampleHost() {
-  ::kill(pid_, SIGKILL);
-  while (::waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
-  }
-}
-
-std::vector<std::string> SampleHost::InMapOrder(std::vector<std::string> files) const {
-  std::ifstream in("/proc/" + std::to_string(pid_) + "/maps");
-  const std::string maps((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::sort(files.begin(), files.end(), [&](const std::string& a, const std::string& b) {
-    return maps.find(" " + a + "\n") < maps.find(" " + b + "\n");
-  });
-  return files;
-}
 #endif
 
 #if defined(_WIN32)

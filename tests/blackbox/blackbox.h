@@ -1,5 +1,5 @@
-// What the black-box suites share: the built executable, its samples and sample hosts, the
-// fakes served to it, and what the system says that a report repeats.
+// What the black-box suite runs quentix with on each system: its samples and sample hosts, and
+// the fakes served to it.
 #pragma once
 
 #include <memory>
@@ -12,18 +12,6 @@
 #include "support/system_text.h"
 #include "support/temp_folder.h"
 
-// Runs the built quentix with the given arguments (not counting the program name).
-ChildResult RunQuentixExe(const std::vector<std::string>& arguments);
-
-// Joins lines, each ended by CR LF.
-std::string Lines(const std::vector<std::string>& lines);
-
-// What the check of one file reports for a sample of the given kind at path.
-std::string CheckedSample(SampleKind kind, const std::string& path);
-
-// Whether text is a time line: "Www Mmm dd hh:mm:ss yyyy" (a two-digit day) and CR LF.
-bool IsTimeLine(const std::string& text);
-
 // Whether quentix may look into other processes here (root on Linux; always under Wine).
 bool MayLookIntoOtherProcesses();
 
@@ -33,11 +21,13 @@ void WriteSamples(const TempFolder& folder);
 
 // A stand-in server host process named exeName that has loaded files (named in the samples'
 // folder) as its modules, in that order; ended when it goes. A suspended one (Windows only)
-// is made and never started: the system has no module list of it yet.
+// is made and never started: the system has no module list of it yet. On Linux, steps (of
+// tools/sample_host) take the place of the files where given.
 struct HostSetup {
   std::string exeName;
   std::vector<std::string> files;
   bool suspended = false;
+  std::vector<std::string> steps = {};
 };
 class SampleHostProcess {
  public:
@@ -59,26 +49,3 @@ class ServedFakes {
   ServedFakes& operator=(const ServedFakes&) = delete;
   ~ServedFakes();
 };
-
-#if !defined(_WIN32)
-#include <sys/types.h>
-
-// A stand-in host process (tools/sample_host) holding files mapped, killed when the test is
-// done with it. The arguments are the host's own: [--name NAME] FILE...
-class SampleHost {
- public:
-  explicit SampleHost(std::vector<std::string> arguments);
-  SampleHost(const SampleHost&) = delete;
-  SampleHost& operator=(const SampleHost&) = delete;
-  ~SampleHost();
-
-  bool Ready() const { return ready_; }
-  pid_t Pid() const { return pid_; }
-  // The given files in the order the host's memory map lists them.
-  std::vector<std::string> InMapOrder(std::vector<std::string> files) const;
-
- private:
-  pid_t pid_ = 0;
-  bool ready_ = false;
-};
-#endif

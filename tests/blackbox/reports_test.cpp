@@ -17,6 +17,7 @@
 #if !defined(_WIN32)
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -46,6 +47,7 @@ struct ReportCase {
   const char* catalog = nullptr;      // the fake catalog served to the run, by name
   std::vector<HostSetup> hosts = {};  // sample hosts running during the run
   const char* packages = "";          // what the fake package tracker lists ("{PID1} Sales\n")
+  const char* change = nullptr;       // a shell command run in the folder once the hosts run
   const char* err = "";               // what standard error must hold
   const char* machine = nullptr;      // the machine name the report shows, when not this one's
   void (*prepare)(const fs::path& folder) = nullptr;  // more files for the run
@@ -82,6 +84,33 @@ void ExpandErrors(std::string& text) {
   }
 }
 
+#if defined(_WIN32)
+struct OpenWatch {
+  explicit OpenWatch(const TempFolder&) {}
+  bool SawAnOpen() const { return false; }
+};
+#else
+// Watches the files of the folder that no run may ever open: "secret.dll", a file a user may
+// not read, and "fifo", whose open would show a reader to its writer.
+class OpenWatch {
+ public:
+  explicit OpenWatch(const TempFolder& folder) : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+    for (const char* name : {"secret.dll", "fifo"})
+      ::inotify_add_watch(fd_, (folder.Path() / name).c_str(), IN_OPEN);
+  }
+  OpenWatch(const OpenWatch&) = delete;
+  OpenWatch& operator=(const OpenWatch&) = delete;
+  ~OpenWatch() { ::close(fd_); }
+  bool SawAnOpen() const {
+    char event[4096];
+    return ::read(fd_, event, sizeof event) > 0;
+  }
+
+ private:
+  int fd_;
+};
+#endif
+
 // One run: its samples, its hosts, and the marks that stand for them.
 class Run {
  public:
@@ -94,10 +123,17 @@ class Run {
               {"{DIR}", folder_.Path().string()},
               {"{/}", kSeparator},
               {"{MACHINE}", c.machine != nullptr ? c.machine : MachineName()}};
-    for (const HostSetup& setup : c.hosts) {
+    for (HostSetup setup : c.hosts) {
+      for (std::string& step : setup.steps) step = Expand(step);
       hosts_.push_back(StartSampleHost(setup, folder_));
       marks_.push_back(
           {"{PID" + std::to_string(hosts_.size()) + "}", std::to_string(hosts_.back()->Id())});
+    }
+    if (c.change != nullptr) {
+      EXPECT_EQ(RunChild("/bin/sh", {"sh", "-c", std::string("cd \"$0\" && ") + c.change,
+                                     folder_.Path().string()})
+                    .status,
+                0);
     }
   }
 
@@ -115,7 +151,10 @@ class Run {
                                              Expand(case_.packages));
     // The system may not start a program with no argument at all; it gets what it gets.
     if (argv.front() == "{NO-ARGUMENTS}") return RunChild(QUENTIX_EXE_PATH, {});
-    return RunChild(argv.front(), argv);
+    const OpenWatch watch(folder_);
+    ChildResult result = RunChild(argv.front(), argv);
+    EXPECT_FALSE(watch.SawAnOpen()) << "the run opened a file a link named";
+    return result;
   }
 
  private:
@@ -124,6 +163,21 @@ class Run {
   std::vector<std::pair<std::string, std::string>> marks_;
   std::vector<std::unique_ptr<SampleHostProcess>> hosts_;
 };
+
+// Whether text is a time line: "Www Mmm dd hh:mm:ss yyyy" (a two-digit day) and CR LF.
+bool IsTimeLine(const std::string& text) {
+  const std::string shape = "Aaa Aaa 00 00:00:00 0000\r\n";
+  if (text.size() != shape.size()) return false;
+  for (std::size_t i = 0; i < shape.size(); ++i) {
+    const char c = text[i];
+    const bool ok = shape[i] == '0'   ? (c >= '0' && c <= '9')
+                    : shape[i] == 'A' ? (c >= 'A' && c <= 'Z')
+                    : shape[i] == 'a' ? (c >= 'a' && c <= 'z')
+                                      : c == shape[i];
+    if (!ok) return false;
+  }
+  return true;
+}
 
 // The report with its time line, which must have the fixed form, made "{TIME}".
 std::string WithTimeMarked(std::string report) {
@@ -190,6 +244,14 @@ INSTANTIATE_TEST_SUITE_P(
                    .command = {"{QUENTIX}", "-sc"},
                    .status = 2,
                    .catalog = "odd-values"},
+        // Each host under its packages, or under the web server's line, then its Brannic
+        // modules in load order; the system's own modules print nothing.
+        ReportCase{.golden = "default-packages",
+                   .command = {"{QUENTIX}"},
+                   .hosts = {{"inetinfo.exe", {"fine.dll"}},
+                             {"dllhost.exe", {"recompile.dll", "version5.dll", "plain.dll"}},
+                             {"dllhost.exe", {}}},
+                   .packages = "{PID2} Sales\n{PID2} Orders\n-{PID2} Hidden\n4000000 Elsewhere\n"},
         ReportCase{.golden = "catalog-unopenable",
                    .command = {"{QUENTIX}", "-Sc"},
                    .status = 2,
@@ -203,14 +265,6 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         // Without data to serve neither class is available.
         ReportCase{.golden = "catalog-unavailable", .command = {"{QUENTIX}", "/sc"}, .status = 2},
-        // Each host under its packages, or under the web server's line, then its Brannic
-        // modules in load order; the system's own modules print nothing.
-        ReportCase{.golden = "default-packages",
-                   .command = {"{QUENTIX}"},
-                   .hosts = {{"inetinfo.exe", {"fine.dll"}},
-                             {"dllhost.exe", {"recompile.dll", "version5.dll", "plain.dll"}},
-                             {"dllhost.exe", {}}},
-                   .packages = "{PID2} Sales\n{PID2} Orders\n-{PID2} Hidden\n4000000 Elsewhere\n"},
         // A host whose module list cannot be taken is named, and the scan goes on.
         ReportCase{.golden = "default-unlisted",
                    .command = {"{QUENTIX}"},
@@ -251,6 +305,35 @@ void MakeDeepPath(const fs::path& folder) {
   fs::create_directories(folder / DeepFolder());
   fs::copy_file(folder / "recompile.dll", folder / DeepFolder() / std::string(200, 'n'));
 }
+
+const HostSetup kDeletedLookalike = {
+    .exeName = "dllhost.exe",
+    .files = {},
+    .steps = {"--copy", "{DIR}/recompile.dll", "{DIR}/lib.dll (deleted)", "--copy",
+              "{DIR}/fine.dll", "{DIR}/lib.dll", "{DIR}/lib.dll (deleted)"}};
+
+// What a local user may put where a host's module was: a file only root may read, and a FIFO.
+void MakeLures(const fs::path& folder) {
+  fs::copy_file(folder / "recompile.dll", folder / "secret.dll");
+  fs::permissions(folder / "secret.dll", fs::perms::owner_read | fs::perms::owner_write);
+  if (::mkfifo((folder / "fifo").c_str(), 0600) != 0) throw std::runtime_error("no fifo");
+  fs::create_directory(folder / "ns");
+}
+
+// A host that has mapped its own copy of a sample as lib.dll, after the steps before.
+HostSetup HostWithLib(const char* sample, std::vector<std::string> before = {},
+                      std::vector<std::string> after = {}) {
+  before.insert(before.end(),
+                {"--copy", "{DIR}/" + std::string(sample), "{DIR}/lib.dll", "{DIR}/lib.dll"});
+  before.insert(before.end(), after.begin(), after.end());
+  return {.exeName = "dllhost.exe", .files = {}, .steps = before};
+}
+
+// The host scan as root, and with CAP_SYS_PTRACE but not the capabilities that map_files
+// links need, so that files are reached by their paths.
+const std::vector<std::string> kAsRoot = {"{QUENTIX}"};
+const std::vector<std::string> kPtraceOnly = {
+    "/usr/bin/setpriv", "--bounding-set=-sys_admin,-checkpoint_restore", "--", "{QUENTIX}"};
 
 void MakeRootOnly(const fs::path& folder) {
   fs::permissions(folder, fs::perms::all);
@@ -332,6 +415,92 @@ INSTANTIATE_TEST_SUITE_P(
                    .status = 3,
                    .err = kTermination}),
     NameOf);
+
+// Hosts whose mapped files a local user changed after they were mapped: the report judges
+// the file each host has mapped, or names it as not checked, and never what a path names by
+// now; what a user put in place is never opened.
+INSTANTIATE_TEST_SUITE_P(
+    HostSafety, Reports,
+    testing::Values(
+        ReportCase{.golden = "safety-fine-lib",
+                   .command = kAsRoot,
+                   .hosts = {HostWithLib("fine.dll")},
+                   .change = "rm lib.dll && ln -s secret.dll lib.dll",
+                   .prepare = MakeLures},
+        ReportCase{.golden = "safety-lib-unreachable",
+                   .command = kPtraceOnly,
+                   .status = 2,
+                   .hosts = {HostWithLib("fine.dll")},
+                   .change = "rm lib.dll && ln -s secret.dll lib.dll",
+                   .prepare = MakeLures},
+        ReportCase{.golden = "safety-fine-lib",
+                   .command = kAsRoot,
+                   .hosts = {HostWithLib("fine.dll")},
+                   .change = "rm lib.dll && ln -s fifo lib.dll",
+                   .prepare = MakeLures},
+        ReportCase{.golden = "safety-lib-unreachable",
+                   .command = kPtraceOnly,
+                   .status = 2,
+                   .hosts = {HostWithLib("fine.dll")},
+                   .change = "rm lib.dll && ln -s fifo lib.dll",
+                   .prepare = MakeLures},
+        // Upgraded in place: the loaded image is judged, not the new file.
+        ReportCase{.golden = "safety-recompile-lib",
+                   .command = kAsRoot,
+                   .hosts = {HostWithLib("recompile.dll")},
+                   .change = "cp fine.dll new.dll && mv new.dll lib.dll"},
+        ReportCase{.golden = "safety-lib-replaced",
+                   .command = kPtraceOnly,
+                   .status = 2,
+                   .hosts = {HostWithLib("recompile.dll")},
+                   .change = "cp fine.dll new.dll && mv new.dll lib.dll"},
+        // A name that only looks like a deleted file's, beside the file it seems to be.
+        ReportCase{
+            .golden = "safety-deleted-name", .command = kAsRoot, .hosts = {kDeletedLookalike}},
+        ReportCase{
+            .golden = "safety-deleted-name", .command = kPtraceOnly, .hosts = {kDeletedLookalike}},
+        // A host in a mount namespace of its own: its file, not ours of the same path.
+        ReportCase{
+            .golden = "safety-namespace",
+            .command = kPtraceOnly,
+            .hosts = {{.exeName = "dllhost.exe",
+                       .files = {},
+                       .steps = {"--copy", "{DIR}/fine.dll", "{DIR}/ns/lib.dll", "--private-tmpfs",
+                                 "{DIR}/ns", "--copy", "{DIR}/recompile.dll", "{DIR}/ns/lib.dll",
+                                 "{DIR}/ns/lib.dll"}}},
+            .prepare = MakeLures},
+        ReportCase{
+            .golden = "safety-newline",
+            .command = kPtraceOnly,
+            .hosts = {{.exeName = "dllhost.exe",
+                       .files = {},
+                       .steps = {"--copy", "{DIR}/fine.dll", "{DIR}/a\nb.dll", "{DIR}/a\nb.dll"}}}},
+        ReportCase{.golden = "safety-cr",
+                   .command = kAsRoot,
+                   .hosts = {{.exeName = "dllhost.exe",
+                              .files = {},
+                              .steps = {"--copy", "{DIR}/recompile.dll", "{DIR}/c\rd.dll",
+                                        "{DIR}/c\rd.dll"}}}},
+        // A host whose main thread has ended while another lives on.
+        ReportCase{.golden = "safety-recompile-lib",
+                   .command = kPtraceOnly,
+                   .hosts = {HostWithLib("recompile.dll", {}, {"--exit-main-thread"})}}),
+    NameOf);
+
+// Too few descriptors to read the process list: named, not taken for ended processes. Not
+// under the sanitizers, whose runtime needs descriptors of its own.
+#if !defined(__SANITIZE_ADDRESS__)
+INSTANTIATE_TEST_SUITE_P(
+    FewDescriptors, Reports,
+    testing::Values(ReportCase{
+        .golden = "safety-few-descriptors",
+        .command = {"/bin/sh", "-c",
+                    "exec 3<&- 4<&- 5<&- 6<&- 7<&- 8<&- 9<&-; exec prlimit --nofile=4 -- \"$0\"",
+                    "{QUENTIX}"},
+        .status = 2,
+        .hosts = {HostWithLib("recompile.dll")}}),
+    NameOf);
+#endif
 
 // A report bigger than any pipe, into a pipe left non-blocking and read slowly: every byte
 // arrives, in order, as into a pipe read at once.

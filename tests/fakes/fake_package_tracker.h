@@ -1,6 +1,6 @@
-// A running-package tracker made of data, for tests: a list of packages, any call of which
-// can be made to fail or to deliver nothing. It needs nothing but COM, so it can also be
-// built into an in-process server.
+// A running-package tracker made of data, for tests: a list of packages, each with its name and
+// the id of its host process. It needs nothing but COM, so it can also be built into an
+// in-process server.
 #pragma once
 
 #include <optional>
@@ -15,25 +15,11 @@ struct FakePackage {
   std::u16string name = {};
   DWORD processId = 0;
   bool offersRunningPackage = true;
-};
-
-enum class TrackerCall { Create, Refresh, Count, Item, QueryRunningPackage, Name, ProcessId };
-
-enum class TrackerOutcome {
-  Fail,              // returns E_FAIL and delivers nothing
-  DeliverNothing,    // returns S_OK and leaves the out-value as it was
-  FailAfterDelivery  // delivers the value but returns E_FAIL
-};
-
-struct TrackerFault {
-  TrackerCall call;
-  TrackerOutcome outcome;
-  LONG index = -1;  // the item whose calls fail; -1 for every item
+  bool nameless = false;  // its name cannot be read: the call fails and delivers nothing
 };
 
 struct TrackerSetup {
   std::vector<FakePackage> packages = {};
-  std::vector<TrackerFault> faults = {};
   std::optional<LONG> count = {};  // the count reported, when it is not the list's length
 };
 

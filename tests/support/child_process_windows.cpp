@@ -30,26 +30,24 @@ std::string QuoteArgument(const std::string& argument) {
   return quoted + "\"";
 }
 
-struct Drain {
-  HANDLE pipe;
-  std::string text;
-};
-
-DWORD WINAPI DrainPipe(void* context) {
-  Drain& drain = *static_cast<Drain*>(context);
-  char buffer[65536];
-  DWORD got = 0;
-  while (ReadFile(drain.pipe, buffer, sizeof buffer, &got, nullptr) && got > 0)
-    drain.text.append(buffer, got);
-  return 0;
+// A temporary file the child inherits for one of its streams, deleted once closed.
+HANDLE Capture() {
+  char folder[MAX_PATH], path[MAX_PATH];
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  if (GetTempPathA(MAX_PATH, folder) == 0 || GetTempFileNameA(folder, "qx", 0, path) == 0)
+    throw std::runtime_error("no temporary file");
+  return CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                     &inherit, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
 }
 
-// A pipe whose write end the child inherits and whose read end stays with us.
-void MakePipe(HANDLE& readEnd, HANDLE& writeEnd) {
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0) ||
-      !SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0))
-    throw std::runtime_error("cannot make a pipe");
+std::string ReadBack(HANDLE file) {
+  std::string text;
+  char buffer[65536];
+  DWORD got = 0;
+  SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
+  CloseHandle(file);
+  return text;
 }
 
 }  // namespace
@@ -58,52 +56,27 @@ ChildResult RunChild(const std::string& program, const std::vector<std::string>&
   std::string commandLine;
   for (const std::string& argument : arguments)
     commandLine += (commandLine.empty() ? "" : " ") + QuoteArgument(argument);
-
-  HANDLE outRead, outWrite, errRead, errWrite;
-  MakePipe(outRead, outWrite);
-  MakePipe(errRead, errWrite);
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE input = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                             OPEN_EXISTING, 0, nullptr);
-
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = input;
-  startup.hStdOutput = outWrite;
-  startup.hStdError = errWrite;
+  startup.hStdInput = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                  OPEN_EXISTING, 0, nullptr);
+  startup.hStdOutput = Capture();
+  startup.hStdError = Capture();
   PROCESS_INFORMATION process{};
-  const BOOL started = CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                                      0, nullptr, nullptr, &startup, &process);
-  // Only the child may hold the write ends now, so the reads below end when it does.
-  CloseHandle(outWrite);
-  CloseHandle(errWrite);
-  if (input != INVALID_HANDLE_VALUE) CloseHandle(input);
-  if (!started) {
-    CloseHandle(outRead);
-    CloseHandle(errRead);
+  if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                      nullptr, &startup, &process))
     throw std::runtime_error("cannot start " + program);
-  }
+  CloseHandle(startup.hStdInput);
   CloseHandle(process.hThread);
-
-  // Standard error is read on a thread of its own so that neither pipe can fill up and
-  // stall the child while the other is being waited on.
-  Drain out{outRead, {}}, err{errRead, {}};
-  HANDLE errThread = CreateThread(nullptr, 0, DrainPipe, &err, 0, nullptr);
-  if (errThread == nullptr) throw std::runtime_error("cannot start a reader thread");
-  DrainPipe(&out);
-  WaitForSingleObject(errThread, INFINITE);
-  CloseHandle(errThread);
-  CloseHandle(outRead);
-  CloseHandle(errRead);
-
   WaitForSingleObject(process.hProcess, INFINITE);
   DWORD code = 0;
   ChildResult result;
   if (GetExitCodeProcess(process.hProcess, &code)) result.status = static_cast<int>(code);
   CloseHandle(process.hProcess);
-  result.out = std::move(out.text);
-  result.err = std::move(err.text);
+  result.out = ReadBack(startup.hStdOutput);
+  result.err = ReadBack(startup.hStdError);
   return result;
 }
 #endif

@@ -2,6 +2,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "fakes/catalog_stubs.h"
@@ -15,12 +16,6 @@ bool TextIs(BSTR text, std::u16string_view expected) {
   return text != nullptr && WideString(text) == Wide(expected);
 }
 
-// What one call does: its normal work, or return at once with result.
-struct Outcome {
-  bool normal = true;
-  HRESULT result = S_OK;
-};
-
 // The data of one catalog and the tally of calls made on it, shared by all its objects.
 class CatalogState {
  public:
@@ -28,15 +23,14 @@ class CatalogState {
 
   const FakeCatalogData& Data() const { return data_; }
 
-  // Counts the call and tells what it is to do.
-  Outcome Enter(const std::string& target, const std::string& call) {
+  // Counts the call; the result to return at once when a fault is set up for it.
+  std::optional<HRESULT> Fault(const std::string& target, const std::string& call) {
     const int n = ++tallies_[target + ' ' + call];
-    for (const FakeFault& fault : data_.faults) {
-      if (fault.target != target || fault.call != call) continue;
-      if (fault.occurrence != 0 && fault.occurrence != n) continue;
-      return Outcome{false, fault.deliverNothing ? S_OK : fault.failure};
-    }
-    return Outcome{};
+    for (const FakeFault& fault : data_.faults)
+      if (fault.target == target && fault.call == call &&
+          (fault.occurrence == 0 || fault.occurrence == n))
+        return fault.deliverNothing ? S_OK : fault.failure;
+    return std::nullopt;
   }
 
  private:
@@ -51,11 +45,11 @@ HRESULT Deliver(const FakeValue& value, VARIANT* out) {
   VariantInit(out);
   V_VT(out) = value.type;
   if (value.type == VT_I4) V_I4(out) = value.number;
-  if (value.type != VT_BSTR) return S_OK;
-  V_BSTR(out) = nullptr;
-  if (value.nullText) return S_OK;
-  V_BSTR(out) = SysAllocStringLen(value.text.data(), static_cast<UINT>(value.text.size()));
-  return V_BSTR(out) != nullptr ? S_OK : E_OUTOFMEMORY;
+  if (value.type == VT_BSTR)
+    V_BSTR(out) = value.nullText
+                      ? nullptr
+                      : SysAllocStringLen(value.text.data(), static_cast<UINT>(value.text.size()));
+  return S_OK;
 }
 
 // The key of the application at index: its own, or one made from its place.
@@ -70,27 +64,19 @@ template <class Stub>
 class FakeObject : public CountedObject<Stub> {
  public:
   FakeObject(SharedState state, std::string target, const IID& iid)
-      : CountedObject<Stub>(liveObjects),
-        state_(std::move(state)),
-        target_(std::move(target)),
-        iid_(iid) {}
+      : CountedObject<Stub>(liveObjects), state_(std::move(state)), target_(target), iid_(iid) {}
 
+  // Only the query for the catalog interface itself can be made to misbehave: the COM runtime
+  // asks for others on its own, as many times as it likes.
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    // Only the query for the catalog interface itself can be made to misbehave: the COM
-    // runtime asks for others on its own, as many times as it likes.
-    if (IsEqualIID(riid, iid_)) {
-      const Outcome outcome = Enter("QueryInterface");
-      if (!outcome.normal) {
-        if (FAILED(outcome.result)) *object = nullptr;
-        return outcome.result;
-      }
-    }
+    *object = nullptr;
+    if (IsEqualIID(riid, iid_))
+      if (const std::optional<HRESULT> fault = Fault("QueryInterface")) return *fault;
     return this->OfferSelf(riid, {&IID_IDispatch, &iid_}, object);
   }
 
  protected:
-  Outcome Enter(const std::string& call) { return state_->Enter(target_, call); }
+  std::optional<HRESULT> Fault(const std::string& call) { return state_->Fault(target_, call); }
   const FakeCatalogData& Data() const { return state_->Data(); }
   const SharedState& State() const { return state_; }
 
@@ -104,36 +90,29 @@ class FakeObject : public CountedObject<Stub> {
 class FakeEntry final : public FakeObject<ObjectStub> {
  public:
   FakeEntry(SharedState state, std::size_t application, long component)
-      : FakeObject(std::move(state), TargetOf(application, component), IID_ICatalogObject),
+      : FakeObject(std::move(state),
+                   component < 0 ? "application:" + std::to_string(application)
+                                 : "component:" + std::to_string(application) + '.' +
+                                       std::to_string(component),
+                   IID_ICatalogObject),
         application_(application),
         component_(component) {}
 
   HRESULT STDMETHODCALLTYPE get_Value(BSTR property, VARIANT* value) override {
-    if (value == nullptr) return E_POINTER;
-    const Outcome outcome = Enter("Value");
-    if (!outcome.normal) return outcome.result;
+    if (const std::optional<HRESULT> fault = Fault("Value")) return *fault;
     if (component_ < 0 || !TextIs(property, u"DLL")) return E_INVALIDARG;
     return Deliver(Component().dll, value);
   }
   HRESULT STDMETHODCALLTYPE get_Key(VARIANT* key) override {
-    if (key == nullptr) return E_POINTER;
-    const Outcome outcome = Enter("Key");
-    if (!outcome.normal) return outcome.result;
-    if (component_ >= 0) return Deliver(Text(u"{COMPONENT}"), key);
-    return Deliver(Text(KeyOf(Application(), application_)), key);
+    if (const std::optional<HRESULT> fault = Fault("Key")) return *fault;
+    return Deliver(Text(component_ < 0 ? KeyOf(Application(), application_) : u"{COMPONENT}"), key);
   }
   HRESULT STDMETHODCALLTYPE get_Name(VARIANT* name) override {
-    if (name == nullptr) return E_POINTER;
-    const Outcome outcome = Enter("Name");
-    if (!outcome.normal) return outcome.result;
+    if (const std::optional<HRESULT> fault = Fault("Name")) return *fault;
     return Deliver(component_ < 0 ? Application().name : Component().name, name);
   }
 
  private:
-  static std::string TargetOf(std::size_t application, long component) {
-    if (component < 0) return "application:" + std::to_string(application);
-    return "component:" + std::to_string(application) + '.' + std::to_string(component);
-  }
   const FakeApplication& Application() const { return Data().applications[application_]; }
   const FakeComponent& Component() const {
     return Application().components[static_cast<std::size_t>(component_)];
@@ -153,50 +132,37 @@ class FakeCollection final : public FakeObject<CollectionStub> {
         application_(application) {}
 
   HRESULT STDMETHODCALLTYPE Populate() override {
-    const Outcome outcome = Enter("Populate");
-    if (!outcome.normal) return outcome.result;
+    if (const std::optional<HRESULT> fault = Fault("Populate")) return *fault;
     populated_ = true;
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE get_Count(LONG* count) override {
-    if (count == nullptr) return E_POINTER;
-    const Outcome outcome = Enter("Count");
-    if (!outcome.normal) return outcome.result;
+    if (const std::optional<HRESULT> fault = Fault("Count")) return *fault;
     *count = static_cast<LONG>(Size());
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE get_Item(LONG index, IDispatch** item) override {
-    if (item == nullptr) return E_POINTER;
-    const Outcome outcome = Enter("Item(" + std::to_string(index) + ')');
-    if (!outcome.normal) {
-      if (FAILED(outcome.result)) *item = nullptr;
-      return outcome.result;
-    }
     *item = nullptr;
+    if (const std::optional<HRESULT> fault = Fault("Item(" + std::to_string(index) + ')'))
+      return *fault;
     if (index < 0 || static_cast<std::size_t>(index) >= Size()) return E_INVALIDARG;
-    if (application_ < 0)
-      *item = new FakeEntry(State(), static_cast<std::size_t>(index), -1);
-    else
-      *item = new FakeEntry(State(), static_cast<std::size_t>(application_), index);
+    *item = application_ < 0
+                ? new FakeEntry(State(), static_cast<std::size_t>(index), -1)
+                : new FakeEntry(State(), static_cast<std::size_t>(application_), index);
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE GetCollection(BSTR name, VARIANT key, IDispatch** collection) override {
-    if (collection == nullptr) return E_POINTER;
-    const Outcome outcome = Enter("GetCollection");
-    if (!outcome.normal) {
-      if (FAILED(outcome.result)) *collection = nullptr;
-      return outcome.result;
-    }
     *collection = nullptr;
-    if (application_ >= 0 || !TextIs(name, u"Components") || V_VT(&key) != VT_BSTR)
+    if (const std::optional<HRESULT> fault = Fault("GetCollection")) return *fault;
+    if (application_ >= 0 || !TextIs(name, u"Components") || V_VT(&key) != VT_BSTR ||
+        V_BSTR(&key) == nullptr)
       return E_INVALIDARG;
-    const BSTR wanted = V_BSTR(&key);
     const auto& applications = Data().applications;
-    for (std::size_t a = 0; a < applications.size(); ++a) {
-      if (wanted == nullptr || WideString(wanted) != Wide(KeyOf(applications[a], a))) continue;
-      *collection = new FakeCollection(State(), static_cast<long>(a));
-      return S_OK;
-    }
+    for (std::size_t a = 0; a < applications.size(); ++a)
+      if (WideString(V_BSTR(&key)) == Wide(KeyOf(applications[a], a))) {
+        *collection = new FakeCollection(State(), static_cast<long>(a));
+        return S_OK;
+      }
     return E_INVALIDARG;
   }
 
@@ -217,19 +183,15 @@ class FakeCatalogRoot final : public FakeObject<CatalogStub> {
       : FakeObject(std::move(state), "catalog", IID_ICOMAdminCatalog) {}
 
   HRESULT STDMETHODCALLTYPE GetCollection(BSTR name, IDispatch** collection) override {
-    if (collection == nullptr) return E_POINTER;
-    const Outcome outcome = Enter("GetCollection");
-    if (!outcome.normal) {
-      if (FAILED(outcome.result)) *collection = nullptr;
-      return outcome.result;
-    }
     *collection = nullptr;
+    if (const std::optional<HRESULT> fault = Fault("GetCollection")) return *fault;
     if (!TextIs(name, u"Applications")) return E_INVALIDARG;
     *collection = new FakeCollection(State(), -1);
     return S_OK;
   }
 };
 
+// Each object it makes is a new catalog over the same data and the same tally of calls.
 class FakeClassObject final : public CountedObject<IClassFactory> {
  public:
   explicit FakeClassObject(FakeCatalogData data)
@@ -239,14 +201,10 @@ class FakeClassObject final : public CountedObject<IClassFactory> {
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
     return OfferSelf(riid, {&IID_IClassFactory}, object);
   }
-
-  // Each call makes a new catalog over the same data and the same tally of calls.
-  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
-    if (object == nullptr) return E_POINTER;
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown*, REFIID riid, void** object) override {
     *object = nullptr;
-    const Outcome outcome = state_->Enter("class", "CreateInstance");
-    if (!outcome.normal) return outcome.result;
-    if (outer != nullptr) return CLASS_E_NOAGGREGATION;
+    if (const std::optional<HRESULT> fault = state_->Fault("class", "CreateInstance"))
+      return *fault;
     FakeCatalogRoot* catalog = new FakeCatalogRoot(state_);
     const HRESULT hr = catalog->QueryInterface(riid, object);
     catalog->Release();

@@ -35,7 +35,6 @@ void ReadApplicationKey(const VARIANT& name, LONG index, ICatalogCollection* app
       lstrcmpA(TextOfVariant(name).Narrow(), TextOfVariant(entryName.Get()).Narrow()) == 0)
     application->get_Key(key.Put());  // not tested: a failed read leaves key empty
   application.Reset();
-  entryName.Clear();
 }
 
 }  // namespace
@@ -106,7 +105,6 @@ HRESULT ScanApplications(ICatalogCollection* applications) {
       ReportNotChecked(ApplicationSubject(index), ComFailure(failure.Error()));
     }
   }
-  name.Clear();
   return result;
 }
 
@@ -136,7 +134,5 @@ HRESULT ScanApplication(VARIANT adopted, LONG index, ICatalogCollection* applica
     result = ScanComponents(collection.Get(), application);
     collection.Reset();
   }
-  key.Clear();
-  name.Clear();
   return result;
 }

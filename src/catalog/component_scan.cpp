@@ -43,7 +43,6 @@ HRESULT ScanComponents(ICatalogCollection* collection, std::string_view applicat
     }
   }
   Report << endl;
-  name.Clear();
   return result;
 }
 
@@ -63,6 +62,5 @@ HRESULT CheckComponent(LONG index, ICatalogCollection* collection, const std::st
   else
     ReportNotChecked(subject, ComFailure(result));
   component.Reset();
-  value.Clear();
   return result;
 }

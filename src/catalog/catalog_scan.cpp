@@ -110,8 +110,7 @@ HRESULT ScanApplications(ICatalogCollection* applications) {
 
 HRESULT ScanApplication(VARIANT adopted, LONG index, ICatalogCollection* applications) {
   Variant name(adopted);
-  Variant key;
-  key.SetEmptyText();
+  Variant key(Variant::EmptyText{});
   ReadApplicationKey(name.Get(), index, applications, key);
   const std::string text = TextOfVariant(name.Get()).Narrow();
   const std::string application = ApplicationLabel(text, index);

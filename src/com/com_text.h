@@ -44,15 +44,13 @@ class Variant {
   Variant() { VariantInit(&value_); }
   // Takes over what adopted holds.
   explicit Variant(const VARIANT& adopted) : value_(adopted) {}
+  // A VT_BSTR holding "".
+  struct EmptyText {};
+  explicit Variant(EmptyText) { InitEmptyTextVariant(&value_); }
   Variant(const Variant&) = delete;
   Variant& operator=(const Variant&) = delete;
   ~Variant() { VariantClear(&value_); }
 
-  // Makes it a VT_BSTR holding "".
-  void SetEmptyText() {
-    Clear();
-    InitEmptyTextVariant(&value_);
-  }
 
   const VARIANT& Get() const { return value_; }
   // The out-argument of a call that fills it. What it held is cleared first: by COM's rules

@@ -13,10 +13,6 @@ namespace {
 constexpr DWORD TRACKER_CONTEXT =
     CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER;
 
-void PrintWebServerLine() {
-  Report << "IIS In-Process Applications" << endl;
-}
-
 // The narrow text of a package name, from a copy that the holder owns.
 std::string NarrowName(BSTR name) {
   if (name == nullptr) return {};
@@ -33,7 +29,8 @@ bool PrintPackageIfHosted(IUnknown* item, DWORD processId) {
   DWORD hostId = 0;
   package->GetName(&name);
   package->GetProcessId(&hostId);
-  const bool hosted = hostId != 0 && hostId == processId;
+  // A process id that is not delivered stays 0, which no host has.
+  const bool hosted = hostId == processId;
   if (hosted) Report << NarrowName(name) << endl;
   SysFreeString(name);
   return hosted;
@@ -50,11 +47,6 @@ bool PrintHostPackages(DWORD processId, HostKind kind) {
   tracker->Refresh();
   LONG count = 0;
   tracker->GetCount(&count);
-  const bool webServer = kind == HostKind::WebServer;
-  if (count == 0 && webServer) {
-    PrintWebServerLine();
-    printed = true;
-  }
   for (LONG index = 0; index < count; ++index) {
     ComPtr<IUnknown> item;
     tracker->GetItem(index, item.Put());
@@ -62,9 +54,9 @@ bool PrintHostPackages(DWORD processId, HostKind kind) {
     if (PrintPackageIfHosted(item.Get(), processId)) printed = true;
   }
   tracker.Reset();
-  if (!printed && webServer) {
-    PrintWebServerLine();
-    printed = true;
-  }
-  return printed;
+  // The web server is labelled so when the tracker names nothing for it, whether it lists
+  // packages of other processes or none at all.
+  if (printed || kind != HostKind::WebServer) return printed;
+  Report << "IIS In-Process Applications" << endl;
+  return true;
 }

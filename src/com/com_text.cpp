@@ -1,6 +1,5 @@
 #include "com/com_text.h"
 
-#include <cstring>
 #include <new>
 
 #include "com/com_error.h"
@@ -80,22 +79,16 @@ ComText TextOfVariant(const VARIANT& value) {
 
 BSTR BstrFromNarrow(const char* text) {
   if (text == nullptr) return nullptr;
-  // Every code page gives at most one 16-bit unit per byte, so length + 1 units always fit.
-  std::size_t units = std::strlen(text) + 1;
-  OLECHAR* wide = new (std::nothrow) OLECHAR[units];
-  if (wide == nullptr) RaiseComError(E_OUTOFMEMORY);
-  if (MultiByteToWideChar(CP_ACP, 0, text, -1, wide, static_cast<int>(units)) == 0) {
-    delete[] wide;
-    RaiseLastError();
-  }
-  BSTR result = SysAllocString(wide);
-  delete[] wide;
+  // Converted straight into the BSTR, sized by asking first. With CP_ACP, no flags and that
+  // size, the conversion cannot fail; the size counts the terminating NUL, the BSTR does not.
+  const int units = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+  BSTR result = SysAllocStringLen(nullptr, static_cast<UINT>(units - 1));
   if (result == nullptr) RaiseComError(E_OUTOFMEMORY);
+  MultiByteToWideChar(CP_ACP, 0, text, -1, result, units);
   return result;
 }
 
 void InitEmptyTextVariant(VARIANT* value) {
-  VariantInit(value);
   value->bstrVal = BstrFromNarrow("");
   value->vt = VT_BSTR;
 }

@@ -1,167 +1,191 @@
-// The text rules for BSTRs and VARIANTs, and the HRESULTs raised when they cannot be followed.
+// OLE Automation and code-page calls, and the COM text rules: the same on Linux and under Wine.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <optional>
 #include <string>
+#include <tuple>
 
 #include "com/com_error.h"
 #include "com/com_text.h"
 #include "support/wide_text.h"
-#if !defined(_WIN32)
+#if defined(_WIN32)
+const auto LiveBstrCount = [] { return 0L; };  // the tally is kept on Linux alone
+const UINT kUtf8 = CP_UTF8;  // the ANSI code page, UTF-8 on Linux, is not so on Windows
+#else
 #include "support/link_seams.h"
+const UINT kUtf8 = CP_ACP;
 #endif
 
 namespace {
 
-std::optional<HRESULT> Raised(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const _com_error& error) {
-    return error.Error();
-  }
+using namespace std::literals;
+const VARTYPE kNoSuchType = 15;
+
+std::optional<HRESULT> Raised(const std::function<void()>& action) try {
+  action();
   return std::nullopt;
+} catch (const _com_error& error) {
+  return error.Error();
 }
 
-VARIANT Holding(BSTR text) {
-  VARIANT value;
-  VariantInit(&value);
-  value.vt = VT_BSTR;
-  value.bstrVal = text;
-  return value;
-}
-
-VARIANT OfType(VARTYPE type, LONG number = 0) {
+// A VT_BSTR holds every unit of text, NULs included; a view without data gives a null BSTR.
+VARIANT Make(VARTYPE type, LONG number = 0, std::u16string_view text = {}) {
   VARIANT value;
   VariantInit(&value);
   value.vt = type;
   value.lVal = number;
+  if (type == VT_BSTR)
+    value.bstrVal =
+        text.data() ? SysAllocStringLen(Wide(text).c_str(), UINT(text.size())) : nullptr;
   return value;
 }
 
-struct TextCase {
-  const char* name;
-  std::function<VARIANT()> make;
-  const char* text;
-  HRESULT raised = S_OK;
+WideString Units(BSTR text) {
+  return WideString(text, SysStringLen(text));
+}
+
+WideString TextOf(const VARIANT& value) {
+  return value.vt == VT_BSTR ? Units(value.bstrVal) : WideString();
+}
+
+class Com : public testing::Test {  // every test frees each BSTR it makes, on failures too
+  const long live_ = LiveBstrCount();
+  void TearDown() override { EXPECT_EQ(LiveBstrCount(), live_); }
 };
 
-// Named, not dumped byte by byte: the case has padding.
-void PrintTo(const TextCase& c, std::ostream* out) {
-  *out << c.name;
+// Type, number, text, and the result of VariantChangeType to VT_BSTR, which gives the text.
+const std::tuple<VARTYPE, LONG, std::u16string_view, HRESULT> kValues[] = {
+    {VT_I4, -2147483647 - 1, u"-2147483648", S_OK},
+    {VT_BSTR, 0, u"ab\0cd"sv, S_OK},
+    {VT_BSTR, 0, u"", S_OK},
+    {VT_BSTR, 0, {}, S_OK},
+    {VT_EMPTY, 0, u"", S_OK},
+    {VT_NULL, 0, u"", DISP_E_TYPEMISMATCH},
+    {kNoSuchType, 0, u"", DISP_E_BADVARTYPE}};
+
+TEST_F(Com, VariantsConvertCopyAndClear) {
+  for (const auto& [type, number, view, changed] : kValues) {
+    SCOPED_TRACE(testing::Message() << type << " " << number);
+    const auto refused = type == kNoSuchType ? std::optional(DISP_E_BADVARTYPE) : std::nullopt;
+    const WideString text = Wide(view);
+    VARIANT value = Make(type, number, view), result = Make(kNoSuchType);
+    EXPECT_EQ(VariantCopy(&result, &value), DISP_E_BADVARTYPE);  // cannot clear the target
+    EXPECT_EQ(result.vt, kNoSuchType);
+    result.vt = VT_EMPTY;
+    for (int twice = 0; twice < 2; ++twice) {  // the second frees what the first made
+      EXPECT_EQ(VariantChangeType(&result, &value, 0, VT_BSTR), changed);
+      EXPECT_EQ(result.vt, SUCCEEDED(changed) ? VT_BSTR : VT_EMPTY);
+      EXPECT_EQ(TextOf(result), text);
+    }
+    std::string narrow;  // up to the first NUL
+    EXPECT_EQ(Raised([&] { narrow = TextOfVariant(value).Narrow(); }).value_or(S_OK), changed);
+    EXPECT_EQ(Wide(std::u16string(narrow.begin(), narrow.end())), text.c_str());
+    EXPECT_EQ(Raised([&] { CopyVariant(&result, &value); }), refused);
+    EXPECT_EQ(result.vt, refused ? VARTYPE(VT_EMPTY) : type);
+    EXPECT_EQ(result.vt == VT_I4 ? result.lVal : number, number);
+    EXPECT_EQ(TextOf(result), type == VT_BSTR ? text : WideString());
+    EXPECT_TRUE(result.vt != VT_BSTR || result.bstrVal != value.bstrVal);
+    ClearVariant(&result);
+    EXPECT_EQ(Raised([&] { ClearVariant(&value); }), refused);
+    EXPECT_EQ(value.vt, refused ? kNoSuchType : VARTYPE(VT_EMPTY));
+  }
 }
 
-class TextOfVariantTest : public testing::TestWithParam<TextCase> {};
-
-TEST_P(TextOfVariantTest, GivesTheTextOrRaises) {
-  VARIANT value = GetParam().make();
-  std::string text;
-  EXPECT_EQ(Raised([&] { text = TextOfVariant(value).Narrow(); }).value_or(S_OK),
-            GetParam().raised);
-  EXPECT_EQ(text, GetParam().text);
-  VariantClear(&value);
+int ToWide(const char* text, int count, OLECHAR* out, int size) {
+  return MultiByteToWideChar(kUtf8, 0, text, count, out, size);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Values, TextOfVariantTest,
-    testing::Values(
-        TextCase{"NullBstrIsEmpty", [] { return Holding(nullptr); }, ""},
-        TextCase{"EmptyBstr", [] { return Holding(SysAllocString(Wide(u"").c_str())); }, ""},
-        TextCase{"EmbeddedNulCuts",
-                 [] { return Holding(SysAllocStringLen(Wide(u"ab\0cd").c_str(), 5)); }, "ab"},
-        TextCase{"PlainName", [] { return Holding(SysAllocString(Wide(u"MyApp").c_str())); },
-                 "MyApp"},
-        TextCase{"NegativeLong", [] { return OfType(VT_I4, -7); }, "-7"},
-        TextCase{"Empty", [] { return OfType(VT_EMPTY); }, ""},
-        TextCase{"Null", [] { return OfType(VT_NULL); }, "", DISP_E_TYPEMISMATCH},
-        TextCase{"NoSuchType", [] { return OfType(15); }, "", DISP_E_BADVARTYPE}),
-    [](const testing::TestParamInfo<TextCase>& param) { return param.param.name; });
-
-TEST(ComText, CopiesShareOneNarrowText) {
-  ComText first(SysAllocString(Wide(u"Components").c_str()));
-  ComText second = first;
-  EXPECT_EQ(first.Narrow(), second.Narrow());
-  EXPECT_EQ(first.Wide(), second.Wide());
-  EXPECT_STREQ(second.Narrow(), "Components");
+int ToNarrow(const OLECHAR* text, int count, char* out, int size) {
+  return WideCharToMultiByte(kUtf8, 0, text, count, out, size, nullptr, nullptr);
 }
 
-TEST(BstrFromNarrow, KeepsEmptyAndNullApart) {
-  EXPECT_EQ(BstrFromNarrow(nullptr), nullptr);
-  BSTR empty = BstrFromNarrow("");
-  ASSERT_NE(empty, nullptr);
-  EXPECT_EQ(SysStringLen(empty), 0u);
-  SysFreeString(empty);
-  BSTR name = BstrFromNarrow("Applications");
-  EXPECT_EQ(WideString(name, SysStringLen(name)), Wide(u"Applications"));
-  SysFreeString(name);
+// Sized first, then made, then made into a buffer one unit short.
+template <typename Unit, typename Text>
+void ExpectConverts(int (*convert)(const Unit*, int, typename Text::value_type*, int),
+                    const Unit* text, int count, const Text& expected) {
+  const int size = static_cast<int>(expected.size());
+  ASSERT_EQ(convert(text, count, nullptr, 0), size);
+  Text made(expected.size(), 0);
+  EXPECT_EQ(convert(text, count, made.data(), size), size);
+  EXPECT_EQ(made, expected);
+  SetLastError(0);
+  EXPECT_EQ(size > 1 ? convert(text, count, made.data(), size - 1) : 0, 0);
+  EXPECT_EQ(GetLastError(), DWORD(size > 1 ? ERROR_INSUFFICIENT_BUFFER : 0));
 }
 
-// With a UTF-8 code page one 16-bit unit can take three bytes, more than two per unit.
-TEST(ComText, LongNonAsciiNameConvertsInFull) {
+// UTF-8 bytes and UTF-16 units that convert into each other, or one way alone. A count of -1
+// converts up to and including the first NUL.
+enum Way { kBoth, kToWide, kToNarrow };
+const std::tuple<Way, int, std::string_view, std::u16string_view> kConversions[] = {
+    {kBoth, -1, "\0"sv, u"\0"sv},
+    {kBoth, -1,
+     "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF\0"sv,
+     u"\x7F\x80\u07FF\u0800\uD7FF\uFFFF\U00010000\U0010FFFF\0"sv},
+    {kToWide, 3, "a\xE2\x82\xAC", u"a\uFFFD"},
+    {kToWide, -1,
+     "\xC1\xBF\xE0\x9F\xBF\xED\xA0\x80\xF0\x8F\xBF\xBF\xF4\x90\x80\x80\xF5\x80\xE2\x82z",
+     u"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD"
+     u"\uFFFDz\0"sv},
+    {kToNarrow, -1, "a\xEF\xBF\xBD\xEF\xBF\xBDz\xEF\xBF\xBDz\0"sv, u"a\xDC00\xDFFFz\xDBFFz"},
+    {kToNarrow, 2, "a\xEF\xBF\xBD", u"a\xDBFF\xDC00"}};
+
+TEST_F(Com, CodePagesConvertUtf8AndMarkWhatIsNot) {
+  for (const auto& [way, count, bytes, view] : kConversions) {
+    SCOPED_TRACE(testing::Message() << way << " " << count << " " << bytes.size());
+    const WideString units = Wide(view);
+    if (way != kToNarrow) ExpectConverts(ToWide, bytes.data(), count, units);
+    if (way != kToWide) ExpectConverts(ToNarrow, units.c_str(), count, std::string(bytes));
+  }
+  EXPECT_TRUE(!lstrcmpA("App", "App") && lstrcmpA("App", "app") && lstrcmpA("App", "App2"));
+#if !defined(_WIN32)  // our own layer knows the ANSI code page alone, and no flags
+  for (auto [page, flags] : {std::pair<UINT, DWORD>{1252, 0}, {CP_ACP, 8}}) {
+    SetLastError(0);
+    EXPECT_FALSE(MultiByteToWideChar(page, flags, "x", -1, nullptr, 0) ||
+                 WideCharToMultiByte(page, flags, u"x", -1, nullptr, 0, nullptr, nullptr));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+  }
+#endif
+}
+
+TEST_F(Com, BstrsTextHoldersVariantOwnersAndRaisedResults) {
+  BSTR text = Make(VT_BSTR, 0, u"ab\0cd"sv).bstrVal, cut = SysAllocString(text);
+  std::uint32_t bytes;
+  std::memcpy(&bytes, reinterpret_cast<const char*>(text) - 4, 4);
+  EXPECT_EQ(bytes, 10u);
+  EXPECT_EQ(text[5], OLECHAR(0));
+  EXPECT_EQ(Units(cut), Wide(u"ab"));
+  EXPECT_EQ(SysAllocStringLen(nullptr, 0x80000000u), nullptr);
+  EXPECT_EQ(SysAllocString(nullptr), nullptr);
+  for (BSTR made : {text, cut, BSTR{}}) SysFreeString(made);
+
+  // In UTF-8 one 16-bit unit can take three bytes, more than two per unit.
   WideString name;
   for (int i = 0; i < 100; ++i) name += Wide(u"\u20AC\u20AC\u00E9");
-  ComText text(SysAllocString(name.c_str()));
-  std::string narrow = text.Narrow();
-  BSTR back = BstrFromNarrow(narrow.c_str());
-  EXPECT_EQ(WideString(back, SysStringLen(back)), name);
-  SysFreeString(back);
-#if !defined(_WIN32)
-  EXPECT_EQ(narrow.size(), 800u);
-  EXPECT_EQ(narrow.substr(0, 8), "\xE2\x82\xAC\xE2\x82\xAC\xC3\xA9");
-#endif
-}
+  ComText first(SysAllocString(name.c_str())), second = first, empty(BstrFromNarrow(""));
+  EXPECT_EQ(first.Narrow(), second.Narrow());  // one narrow copy, shared
+  EXPECT_EQ(first.Wide(), second.Wide());
+  EXPECT_EQ(Units(ComText(BstrFromNarrow(second.Narrow())).Wide()), name);
+  EXPECT_TRUE(kUtf8 != CP_ACP || std::strlen(first.Narrow()) == 800);
+  EXPECT_STREQ(ComText(nullptr).Narrow(), "");
+  EXPECT_EQ(BstrFromNarrow(nullptr), nullptr);
+  EXPECT_TRUE(empty.Wide() != nullptr && SysStringLen(empty.Wide()) == 0);
 
-TEST(VariantHelpers, RaiseThePlatformsResult) {
-  VARIANT value;
-  VariantInit(&value);
-  value.vt = static_cast<VARTYPE>(15);
-  EXPECT_EQ(Raised([&] { ClearVariant(&value); }), DISP_E_BADVARTYPE);
-  VARIANT copy;
-  VariantInit(&copy);
-  EXPECT_EQ(Raised([&] { CopyVariant(&copy, &value); }), DISP_E_BADVARTYPE);
+  Variant owner, adopted(Make(VT_BSTR, 0, u"y"));
+  owner.SetEmptyText();
+  owner.SetEmptyText();
+  EXPECT_TRUE(owner.Get().vt == VT_BSTR && Units(owner.Get().bstrVal).empty());
+  *owner.Put() = Make(VT_BSTR, 0, u"x");
+  *owner.Put() = Make(VT_I4, 5);
+  EXPECT_EQ(Raised([&] { Variant(Make(kNoSuchType)).Clear(); }), DISP_E_BADVARTYPE);
 
-  InitEmptyTextVariant(&value);
-  ASSERT_EQ(value.vt, VT_BSTR);
-  ASSERT_NE(value.bstrVal, nullptr);
-  EXPECT_EQ(SysStringLen(value.bstrVal), 0u);
-  CopyVariant(&copy, &value);
-  EXPECT_EQ(copy.vt, VT_BSTR);
-  EXPECT_NE(copy.bstrVal, value.bstrVal);
-  ClearVariant(&copy);
-  ClearVariant(&value);
-  EXPECT_EQ(value.vt, VT_EMPTY);
-}
-
-TEST(RaiseLastError, MakesAWin32Result) {
   SetLastError(ERROR_ACCESS_DENIED);
-  EXPECT_EQ(Raised([] { RaiseLastError(); }), static_cast<HRESULT>(0x80070005u));
+  EXPECT_EQ(Raised(RaiseLastError), HRESULT(0x80070005u));
   SetLastError(0x12345678u);
-  EXPECT_EQ(Raised([] { RaiseLastError(); }), static_cast<HRESULT>(0x80075678u));
+  EXPECT_EQ(Raised(RaiseLastError), HRESULT(0x80075678u));
   SetLastError(0);
-  EXPECT_EQ(Raised([] { RaiseLastError(); }), S_OK);
+  EXPECT_EQ(Raised(RaiseLastError), S_OK);
 }
-
-#if !defined(_WIN32)
-// Every BSTR the helpers make, on success and on failure, is freed again.
-TEST(ComText, GivesBackEveryString) {
-  long before = LiveBstrCount();
-  {
-    VARIANT values[] = {Holding(SysAllocStringLen(Wide(u"a\0b").c_str(), 3)), OfType(VT_I4, 42),
-                        OfType(VT_NULL), Holding(nullptr), OfType(VT_EMPTY)};
-    for (VARIANT& value : values) {
-      Raised([&] {
-        ComText text = TextOfVariant(value);
-        ComText again = text;
-        text.Narrow();
-      });
-    }
-    for (VARIANT& value : values) VariantClear(&value);
-    VARIANT empty;
-    InitEmptyTextVariant(&empty);
-    ClearVariant(&empty);
-  }
-  EXPECT_EQ(LiveBstrCount(), before);
-}
-#endif
 
 }  // namespace

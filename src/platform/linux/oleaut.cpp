@@ -1,8 +1,8 @@
 // OLE Automation VARIANTs for the values a COM+ catalog hands this program: names and paths
 // as VT_BSTR, numbers as VT_I4, and VT_EMPTY or VT_NULL for a value not set. Every string they
 // hold is made and freed by the BSTR allocator (bstr.cpp) through its public calls. Results
-// are those of Windows, checked against Wine's oleaut32 with the com_differential test
-// program. Deliberate differences, for types nothing on this system makes:
+// are those of Windows: the unit tests expect the same of this layer and, under Wine, of its
+// oleaut32. Deliberate differences, for types nothing on this system makes:
 // - any other type is refused with DISP_E_BADVARTYPE, as Windows refuses a type that does
 //   not exist;
 // - VariantChangeType converts to VT_BSTR alone; any other target gives DISP_E_TYPEMISMATCH.

@@ -1,15 +1,15 @@
-// Process and module lists and the debug privilege, as this system provides them.
+// The process and module lists over a made-up process tree, and the files and output they
+// reach, as this system provides them.
 #if !defined(_WIN32)
+#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/capability.h>
 #include <unistd.h>
 
-#include <cstdlib>
-
 #include <filesystem>
+#include <thread>
 
-#include "hosts/host_scan.h"
 #include "platform/files.h"
+#include "platform/standard_io.h"
 #include "support/fake_proc_tree.h"
 
 namespace {
@@ -62,38 +62,51 @@ TEST(Toolhelp, ProcessesInIdOrderAndTheirMappedRegularFilesProgramFirst) {
   EXPECT_EQ(Listed(TH32CS_SNAPPROCESS, 0), std::vector<std::string>{"failed 1921"});
 }
 
-// Runs in a child, so that the capability sets changed here stay there: the debug privilege
-// is granted exactly when CAP_SYS_PTRACE is permitted, and it can be given up again. Exits 0
-// when every check held, else the number of the first that failed.
-void AdjustDebugPrivilege(bool permitted) {
-  cap_t caps = cap_get_proc();
-  const cap_value_t ptrace[] = {CAP_SYS_PTRACE};
-  cap_set_flag(caps, CAP_EFFECTIVE, 1, ptrace, CAP_CLEAR);
-  if (!permitted) cap_set_flag(caps, CAP_PERMITTED, 1, ptrace, CAP_CLEAR);
-  if (cap_set_proc(caps) != 0) std::exit(10);
-  cap_free(caps);
-  const auto effective = [] {
-    cap_t now = cap_get_proc();
-    cap_flag_value_t value = CAP_CLEAR;
-    cap_get_flag(now, CAP_SYS_PTRACE, CAP_EFFECTIVE, &value);
-    cap_free(now);
-    return value == CAP_SET;
-  };
-  if (!SetDebugPrivilege(true) == permitted || effective() != permitted) std::exit(1);
-  if (!permitted && GetLastError() != ERROR_NOT_ALL_ASSIGNED) std::exit(2);
-  if (!SetDebugPrivilege(false) || effective()) std::exit(3);
-  std::exit(0);
+TEST(Files, OnlyRegularFilesAreDiskFilesAndAFailedReadIsAReadFault) {
+  HANDLE device = OpenFileForReading("/dev/null");
+  EXPECT_EQ(GetFileType(device), static_cast<DWORD>(FILE_TYPE_UNKNOWN));
+  CloseHandle(device);
+  HANDLE memory = OpenFileForReading("/proc/self/mem");  // nothing is mapped at its start
+  DWORD word = 0, got = 0;
+  EXPECT_EQ(GetFileType(memory), static_cast<DWORD>(FILE_TYPE_DISK));
+  EXPECT_FALSE(ReadFile(memory, &word, sizeof word, &got, nullptr));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_READ_FAULT));
+  CloseHandle(memory);
 }
 
-TEST(Token, GrantsTheDebugPrivilegeExactlyWhenPtraceIsPermitted) {
-  LUID luid{};
-  EXPECT_FALSE(LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &luid));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_SUCH_PRIVILEGE));
-  HANDLE token = nullptr;
-  EXPECT_FALSE(OpenProcessToken(reinterpret_cast<HANDLE>(1234), TOKEN_ADJUST_PRIVILEGES, &token));
-  EXPECT_EXIT(AdjustDebugPrivilege(false), testing::ExitedWithCode(0), "");
-  if (::geteuid() != 0) GTEST_SKIP() << "holding the capability needs root";
-  EXPECT_EXIT(AdjustDebugPrivilege(true), testing::ExitedWithCode(0), "");
+TEST(Errors, SystemMessagesEndInCrLfAndAWin32HresultSaysWhatItsCodeSays) {
+  for (const DWORD code : {5u, 0x80070005u, 0x80080005u}) {
+    char text[512] = {};
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, code, 0, text, sizeof text, nullptr);
+    EXPECT_EQ(std::string(text, length + 1),
+              std::string(code == 0x80080005u ? "" : "Permission denied.\r\n") + '\0')
+        << code;
+  }
+}
+
+// A standard output left non-blocking is waited on until a slow reader has taken every byte.
+TEST(StandardOutput, EveryByteReachesASlowReaderOfANonBlockingPipe) {
+  int ends[2];
+  ASSERT_EQ(::pipe(ends), 0);
+  ::fcntl(ends[1], F_SETFL, O_NONBLOCK);
+  const int saved = ::dup(1);
+  ::dup2(ends[1], 1);
+  ::close(ends[1]);
+  std::size_t got = 0;
+  std::thread reader([&] {
+    char chunk[4096];
+    for (ssize_t n; (n = ::read(ends[0], chunk, sizeof chunk)) > 0; ::usleep(2000)) got += n;
+  });
+  const std::string bytes(256 * 1024, 'x');
+  const bool written = WriteAllToStandardOutput(bytes.data(), bytes.size()) &&
+                       WriteAllToStandardOutput(bytes.data(), 1);
+  ::dup2(saved, 1);  // the pipe's last writer closes: the reader sees its end
+  ::close(saved);
+  reader.join();
+  ::close(ends[0]);
+  EXPECT_TRUE(written);
+  EXPECT_EQ(got, bytes.size() + 1);
 }
 
 }  // namespace

@@ -1,50 +1,43 @@
 #include "support/link_seams.h"
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 #include <vector>
 
 namespace {
 
-std::string& TreeRoot() {
-  static std::string root;
-  return root;
-}
-
-std::vector<Fault>& Faults() {
-  static std::vector<Fault> faults;
-  return faults;
-}
-
+std::string treeRoot;
+std::vector<Fault> faults;
 long liveBstrs = 0;
 
 // The result to return at once, with the last error already set, when a fault is due.
 std::optional<BOOL> DueFault(FaultPoint point) {
-  for (Fault& fault : Faults()) {
-    if (fault.point != point || fault.times <= 0) continue;
-    if (fault.skip > 0) {
-      --fault.skip;
-      return std::nullopt;
-    }
-    --fault.times;
-    SetLastError(fault.lastError);
-    return fault.result;
-  }
-  return std::nullopt;
+  const auto fault = std::ranges::find_if(
+      faults, [&](const Fault& each) { return each.point == point && each.times > 0; });
+  if (fault == faults.end() || fault->skip-- > 0) return std::nullopt;
+  --fault->times;
+  SetLastError(fault->lastError);
+  return fault->result;
+}
+
+BSTR Counted(BSTR made) {
+  liveBstrs += made != nullptr;
+  return made;
 }
 
 }  // namespace
 
 void SetProcRoot(std::string root) {
-  TreeRoot() = std::move(root);
+  treeRoot = std::move(root);
 }
 
 void InjectFault(const Fault& fault) {
-  Faults().push_back(fault);
+  faults.push_back(fault);
 }
 
 void ClearFaults() {
-  Faults().clear();
+  faults.clear();
 }
 
 long LiveBstrCount() {
@@ -55,36 +48,26 @@ long LiveBstrCount() {
 extern "C" {
 const char* __real_ProcRoot();
 const char* __wrap_ProcRoot() {
-  return TreeRoot().empty() ? __real_ProcRoot() : TreeRoot().c_str();
+  return treeRoot.empty() ? __real_ProcRoot() : treeRoot.c_str();
 }
 
 BSTR __real_SysAllocString(const OLECHAR* text);
 BSTR __wrap_SysAllocString(const OLECHAR* text) {
-  BSTR made = __real_SysAllocString(text);
-  if (made != nullptr) ++liveBstrs;
-  return made;
+  return Counted(__real_SysAllocString(text));
 }
 BSTR __real_SysAllocStringLen(const OLECHAR* text, UINT units);
 BSTR __wrap_SysAllocStringLen(const OLECHAR* text, UINT units) {
-  BSTR made = __real_SysAllocStringLen(text, units);
-  if (made != nullptr) ++liveBstrs;
-  return made;
+  return Counted(__real_SysAllocStringLen(text, units));
 }
 void __real_SysFreeString(BSTR text);
 void __wrap_SysFreeString(BSTR text) {
-  if (text != nullptr) --liveBstrs;
+  liveBstrs -= text != nullptr;
   __real_SysFreeString(text);
 }
 
 HANDLE __real_CreateToolhelp32Snapshot(DWORD flags, DWORD processId);
 HANDLE __wrap_CreateToolhelp32Snapshot(DWORD flags, DWORD processId) {
-  if (std::optional<BOOL> fault = DueFault(FaultPoint::CreateToolhelp32Snapshot)) {
-    if (!*fault) return INVALID_HANDLE_VALUE;
-    const DWORD error = GetLastError();
-    HANDLE empty = __real_CreateToolhelp32Snapshot(0, 0);  // a snapshot of nothing
-    SetLastError(error);
-    return empty;
-  }
+  if (DueFault(FaultPoint::CreateToolhelp32Snapshot)) return INVALID_HANDLE_VALUE;
   return __real_CreateToolhelp32Snapshot(flags, processId);
 }
 

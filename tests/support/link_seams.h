@@ -1,7 +1,6 @@
 // What the test builds change in the Linux platform layer, by substituting calls at link time
 // (the linker's --wrap; see tests/CMakeLists.txt): the folder the process tree is read from,
-// calls made to return a chosen result without doing their work, and a tally of the BSTRs
-// alive. The product carries none of it.
+// calls made to fail, and a tally of the BSTRs alive. The product carries none of it.
 #pragma once
 
 #include <string>
@@ -19,11 +18,11 @@ enum class FaultPoint {
   Module32Next,
   OpenProcessToken,
   LookupPrivilegeValueA,
-  AdjustTokenPrivileges,
+  AdjustTokenPrivileges
 };
 
-// The next `times` calls at point return `result` (INVALID_HANDLE_VALUE for a failed
-// snapshot) with `lastError` set, after `skip` calls that run normally.
+// The next `times` calls at point return `result` (INVALID_HANDLE_VALUE for a snapshot) with
+// `lastError` set, after `skip` calls that run normally.
 struct Fault {
   FaultPoint point;
   DWORD lastError;

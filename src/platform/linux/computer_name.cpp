@@ -14,15 +14,16 @@ std::string NetBiosNameFromHostName(std::string_view hostName) {
 }
 
 // A machine whose host name is empty has no name to give: that is the failure. The buffer
-// holds MAX_COMPUTERNAME_LENGTH characters and the terminator, as the name can take no more.
-BOOL WINAPI GetComputerNameA(LPSTR buffer, LPDWORD size) {
+// holds MAX_COMPUTERNAME_LENGTH characters and the terminator, as the name can take no more;
+// the caller reads the name alone.
+BOOL WINAPI GetComputerNameA(LPSTR buffer, LPDWORD) {
   utsname host{};
-  const std::string name = ::uname(&host) == 0 ? NetBiosNameFromHostName(host.nodename) : "";
+  ::uname(&host);
+  const std::string name = NetBiosNameFromHostName(host.nodename);
   if (name.empty()) {
     SetLastError(ERROR_INVALID_NAME);
     return FALSE;
   }
   std::memcpy(buffer, name.c_str(), name.size() + 1);
-  *size = static_cast<DWORD>(name.size());
   return TRUE;
 }

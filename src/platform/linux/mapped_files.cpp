@@ -23,12 +23,8 @@ std::string Hex(std::uint64_t value) {
 // The process's map_files entry of the file's first mapping: a link the kernel resolves to the
 // mapped file itself, whatever its path names now. It needs CAP_SYS_ADMIN (or
 // CAP_CHECKPOINT_RESTORE), and it is only in the process's own folder, while its main thread
-// lives. An O_PATH descriptor, which runs no device's open.
+// lives (a thread's folder has none). An O_PATH descriptor, which runs no device's open.
 int OpenMapping(const MappingOwner& owner, const ModuleFile& file) {
-  if (owner.threadId != 0) {
-    errno = ENOENT;
-    return -1;
-  }
   const std::string entry =
       owner.Folder() + "/map_files/" + Hex(file.firstStart) + "-" + Hex(file.firstEnd);
   return ::open(entry.c_str(), O_PATH | O_CLOEXEC);
@@ -66,8 +62,7 @@ int ReachMappedFile(const MappingOwner& owner, const ModuleFile& file, const std
     return -1;
   }
   const bool same = ::fstat(fd, &status) == 0 && status.st_ino == file.file.inode &&
-                    (!byPath || (major(status.st_dev) == file.file.major &&
-                                 minor(status.st_dev) == file.file.minor));
+                    (!byPath || status.st_dev == makedev(file.file.major, file.file.minor));
   if (!same) {
     ::close(fd);
     SetLastError(ERROR_FILE_INVALID);

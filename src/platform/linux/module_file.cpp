@@ -3,12 +3,8 @@
 #include "platform/linux/toolhelp.h"
 
 // The file the process has mapped, never what its path names now (see mapped_files.h).
-HANDLE OpenModuleFile(HANDLE snapshot, const MODULEENTRY32& entry) {
-  const SnapshotModule module = FindSnapshotModule(snapshot, entry);
-  if (module.file == nullptr) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return INVALID_HANDLE_VALUE;
-  }
+HANDLE OpenModuleFile(HANDLE snapshot, const MODULEENTRY32&) {
+  const SnapshotModule module = LastModuleWalked(snapshot);
   // The entry holds such a path cut short: what it shows is not the file's name.
   if (module.file->name.size() >= MAX_PATH) {
     SetLastError(ERROR_FILENAME_EXCED_RANGE);

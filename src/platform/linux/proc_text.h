@@ -4,16 +4,16 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/linux/win32_subset.h"
 
-// The process id a folder of the tree names: decimal digits alone, no sign and no leading
-// zero, within 32 bits. Anything else is not a process folder.
+// The process id a folder of the tree names: decimal digits alone, within 32 bits. Anything
+// else is not a process folder.
 std::optional<DWORD> ProcessIdFromFolderName(std::string_view name);
 
 // A process's name as its comm file holds it: the file without its one closing newline.
@@ -38,8 +38,7 @@ struct MapsLine {
 };
 std::optional<MapsLine> ParseMapsLine(std::string_view line);
 
-// A mapping's name with the kernel's escapes undone: a backslash and three octal digits stand
-// for one byte (the kernel writes a newline in a path as \012).
+// A mapping's name with the kernel's one escape undone: it writes a newline in a path as \012.
 std::string DecodeMapsName(std::string_view name);
 
 // Whether a mapping's name stands for a file a module came from: a path, but not anonymous
@@ -56,8 +55,6 @@ std::string_view CutAtCharacter(std::string_view text, std::size_t limit);
 struct ModuleFile {
   std::string name;  // decoded, the deleted mark still on it
   FileIdentity file;
-  std::uint64_t base = 0;        // lowest address of its mappings
-  std::uint64_t end = 0;         // highest end of its mappings
   std::uint64_t firstStart = 0;  // the range of its first mapping
   std::uint64_t firstEnd = 0;
 };
@@ -71,5 +68,5 @@ class ModuleFileList {
 
  private:
   std::vector<ModuleFile> files_;
-  std::map<FileIdentity, std::size_t> indexOf_;
+  std::set<FileIdentity> seen_;
 };

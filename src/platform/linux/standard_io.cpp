@@ -12,19 +12,12 @@ namespace {
 
 // A descriptor left non-blocking by whoever opened it (a pipe to a slow reader, say) is
 // waited on until it takes more: every byte goes out or the write fails.
-bool WaitUntilWritable(int fd) {
-  pollfd wanted = {fd, POLLOUT, 0};
-  while (::poll(&wanted, 1, -1) < 0)
-    if (errno != EINTR) return false;
-  return true;
-}
-
 bool WriteAll(int fd, const char* data, std::size_t size) {
+  pollfd writable = {fd, POLLOUT, 0};
   while (size > 0) {
     const ssize_t written = ::write(fd, data, size);
+    if (written < 0 && errno == EAGAIN && ::poll(&writable, 1, -1) == 1) continue;
     if (written < 0) {
-      if (errno == EINTR) continue;
-      if ((errno == EAGAIN || errno == EWOULDBLOCK) && WaitUntilWritable(fd)) continue;
       SetLastError(errno == EIO ? ERROR_WRITE_FAULT : Win32ErrorFromErrno(errno));
       return false;
     }

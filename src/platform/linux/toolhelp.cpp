@@ -65,13 +65,10 @@ const dirent* NextEntry(DIR* folder) {
 // every scan, and a read saved per process is a tenth of its cost.
 std::optional<std::string> ReadComm(int tree, const char* processFolder) {
   const std::string path = std::string(processFolder) + "/comm";
-  const int fd = ::openat(tree, path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  const int fd = ::openat(tree, path.c_str(), O_RDONLY);
   if (fd < 0) return std::nullopt;
-  char name[MAX_PATH + 1];
-  ssize_t got;
-  do {
-    got = ::read(fd, name, sizeof name);
-  } while (got < 0 && errno == EINTR);
+  char name[MAX_PATH];
+  const ssize_t got = ::read(fd, name, sizeof name);
   const int error = errno;
   ::close(fd);
   errno = error;
@@ -99,8 +96,7 @@ bool ReadProcessList(std::vector<ProcessRecord>& processes) {
     SetLastError(Win32ErrorFromErrno(error));
     return false;
   }
-  std::sort(processes.begin(), processes.end(),
-            [](const ProcessRecord& a, const ProcessRecord& b) { return a.id < b.id; });
+  std::ranges::sort(processes, {}, &ProcessRecord::id);
   return true;
 }
 
@@ -108,39 +104,34 @@ bool ReadProcessList(std::vector<ProcessRecord>& processes) {
 // whatever the file's: the number of lines, or nothing with the last error set. A line longer
 // than the buffer fails the read.
 std::optional<std::size_t> ReadMaps(const std::string& folder, ModuleFileList& list, char* buffer) {
-  const int fd = ::open((folder + "/maps").c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  const int fd = ::open((folder + "/maps").c_str(), O_RDONLY);
   if (fd < 0) {
     FailReading(errno);
     return std::nullopt;
   }
   std::size_t held = 0;
   std::size_t lines = 0;
-  for (;;) {
-    const ssize_t got = ::read(fd, buffer + held, MAPS_BUFFER_SIZE - held);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) {
-      const int error = errno;
-      ::close(fd);
-      if (got < 0) {
-        FailReading(error);
-        return std::nullopt;
-      }
-      if (held > 0) list.AddLine(std::string_view(buffer, held));
-      return lines + (held > 0 ? 1 : 0);
-    }
+  ssize_t got = 0;
+  while (held < MAPS_BUFFER_SIZE &&
+         (got = ::read(fd, buffer + held, MAPS_BUFFER_SIZE - held)) > 0) {
     std::string_view rest(buffer, held + static_cast<std::size_t>(got));
     for (std::size_t end; (end = rest.find('\n')) != std::string_view::npos; ++lines) {
       list.AddLine(rest.substr(0, end));
       rest.remove_prefix(end + 1);
     }
-    if (rest.size() == MAPS_BUFFER_SIZE) {
-      ::close(fd);
-      SetLastError(ERROR_INSUFFICIENT_BUFFER);
-      return std::nullopt;
-    }
     std::memmove(buffer, rest.data(), rest.size());
     held = rest.size();
   }
+  const int error = errno;
+  ::close(fd);
+  if (held == MAPS_BUFFER_SIZE) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+  } else if (got < 0) {
+    FailReading(error);
+  } else {
+    return lines;
+  }
+  return std::nullopt;
 }
 
 // Once a process's main thread has ended its maps are empty, while the threads that live on
@@ -152,7 +143,7 @@ bool ReadThreadMaps(MappingOwner& owner, ModuleFileList& list, char* buffer) {
   const dirent* entry;
   while ((entry = NextEntry(threads)) != nullptr) {
     const std::optional<DWORD> id = ProcessIdFromFolderName(entry->d_name);
-    if (!id || *id == owner.processId) continue;
+    if (!id) continue;
     const MappingOwner thread{owner.processId, *id};
     const std::optional<std::size_t> lines = ReadMaps(thread.Folder(), list, buffer);
     if (!lines && GetLastError() == PROCESS_ENDED) continue;
@@ -204,100 +195,71 @@ bool ReadModuleList(DWORD processId, SnapshotObject& snapshot) {
   return true;
 }
 
-void FillProcess(const SnapshotObject&, const ProcessRecord& process, PROCESSENTRY32& entry) {
-  const DWORD size = entry.dwSize;
-  entry = PROCESSENTRY32{};
-  entry.dwSize = size;
-  entry.th32ProcessID = process.id;
-  const std::size_t length = std::min(process.name.size(), sizeof entry.szExeFile - 1);
-  std::memcpy(entry.szExeFile, process.name.data(), length);
-}
-
-// Copies text into a record's field, cut to fit at a character's start, terminator included.
+// Copies text into a record's field, cut to fit at a character's start, and ends it.
 template <std::size_t Size>
 void CopyCut(std::string_view text, char (&field)[Size]) {
   const std::string_view cut = CutAtCharacter(text, Size - 1);
   std::memcpy(field, cut.data(), cut.size());
+  field[cut.size()] = '\0';
 }
 
-// The fields the walks read: the process, the path, and the base address the module is found
-// again by.
-void FillModule(const SnapshotObject& snapshot, const ModuleFile& module, MODULEENTRY32& entry) {
-  const DWORD size = entry.dwSize;
-  entry = MODULEENTRY32{};
-  entry.dwSize = size;
-  entry.th32ProcessID = snapshot.owner.processId;
-  entry.modBaseAddr = reinterpret_cast<BYTE*>(static_cast<std::uintptr_t>(module.base));
-  // A path too long for the record is cut; its file is then not opened (see OpenModuleFile).
+// The fields the walks read.
+void FillProcess(const ProcessRecord& process, PROCESSENTRY32& entry) {
+  entry.th32ProcessID = process.id;
+  CopyCut(process.name, entry.szExeFile);
+}
+
+// A path too long for the record is cut; its file is then not opened (see OpenModuleFile).
+void FillModule(const ModuleFile& module, MODULEENTRY32& entry) {
   CopyCut(module.name, entry.szExePath);
 }
 
-// The common part of the four walks: a snapshot and its next item.
+// The next item of a walk. Each walk of a snapshot is taken once, so First goes on as Next.
 template <typename Entry, typename Record>
 BOOL WalkStep(HANDLE snapshot, Entry* entry, std::vector<Record> SnapshotObject::*list,
-              std::size_t SnapshotObject::*next, bool first,
-              void (*fill)(const SnapshotObject&, const Record&, Entry&)) {
-  SnapshotObject* object = ObjectFromHandle<SnapshotObject>(snapshot);
-  if (object == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
-  if (first) object->*next = 0;
-  const std::vector<Record>& records = object->*list;
-  if (object->*next >= records.size()) {
+              std::size_t SnapshotObject::*next, void (*fill)(const Record&, Entry&)) {
+  SnapshotObject& object = *ObjectFromHandle<SnapshotObject>(snapshot);
+  if (object.*next == (object.*list).size()) {
     SetLastError(ERROR_NO_MORE_FILES);
     return FALSE;
   }
-  fill(*object, records[(object->*next)++], *entry);
+  fill((object.*list)[(object.*next)++], *entry);
   return TRUE;
 }
 
 }  // namespace
 
-SnapshotModule FindSnapshotModule(HANDLE snapshot, const MODULEENTRY32& entry) {
-  const SnapshotObject* object = ObjectFromHandle<SnapshotObject>(snapshot);
-  if (object == nullptr || entry.th32ProcessID != object->owner.processId) return {};
-  const auto base = reinterpret_cast<std::uintptr_t>(entry.modBaseAddr);
-  const auto matches = [&](const ModuleFile& module) { return module.base == base; };
-  // Most often the module last handed out; the bases of a process's files never coincide.
-  const std::vector<ModuleFile>& modules = object->modules;
-  if (object->nextModule > 0 && object->nextModule <= modules.size() &&
-      matches(modules[object->nextModule - 1]))
-    return {object->owner, &modules[object->nextModule - 1]};
-  const auto found = std::find_if(modules.begin(), modules.end(), matches);
-  return found == modules.end() ? SnapshotModule{} : SnapshotModule{object->owner, &*found};
+SnapshotModule LastModuleWalked(HANDLE snapshot) {
+  const SnapshotObject& object = *ObjectFromHandle<SnapshotObject>(snapshot);
+  return {object.owner, &object.modules[object.nextModule - 1]};
 }
 
-// The process list for TH32CS_SNAPPROCESS; the module list of processId (0: this process) for
-// TH32CS_SNAPMODULE or TH32CS_SNAPMODULE32, which are the same here. Both are read now. Heaps
-// and threads are not kept.
+// The module list of processId for a module snapshot (TH32CS_SNAPALL, as the host scan asks
+// for, would list the processes too: that walk is never taken), else the process list. Both
+// are read now; heaps and threads are not kept.
 HANDLE WINAPI CreateToolhelp32Snapshot(DWORD flags, DWORD processId) {
   auto snapshot = std::make_unique<SnapshotObject>();
-  if ((flags & TH32CS_SNAPPROCESS) && !ReadProcessList(snapshot->processes))
-    return INVALID_HANDLE_VALUE;
-  if (flags & (TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32)) {
-    const DWORD target = processId != 0 ? processId : static_cast<DWORD>(::getpid());
-    if (!ReadModuleList(target, *snapshot)) return INVALID_HANDLE_VALUE;
-  }
-  return HandleFromObject(snapshot.release());
+  const bool read = (flags & TH32CS_SNAPMODULE) ? ReadModuleList(processId, *snapshot)
+                                                : ReadProcessList(snapshot->processes);
+  return read ? HandleFromObject(snapshot.release()) : INVALID_HANDLE_VALUE;
 }
 
 BOOL WINAPI Process32First(HANDLE snapshot, LPPROCESSENTRY32 entry) {
-  return WalkStep(snapshot, entry, &SnapshotObject::processes, &SnapshotObject::nextProcess, true,
+  return WalkStep(snapshot, entry, &SnapshotObject::processes, &SnapshotObject::nextProcess,
                   FillProcess);
 }
 
 BOOL WINAPI Process32Next(HANDLE snapshot, LPPROCESSENTRY32 entry) {
-  return WalkStep(snapshot, entry, &SnapshotObject::processes, &SnapshotObject::nextProcess, false,
+  return WalkStep(snapshot, entry, &SnapshotObject::processes, &SnapshotObject::nextProcess,
                   FillProcess);
 }
 
 BOOL WINAPI Module32First(HANDLE snapshot, LPMODULEENTRY32 entry) {
-  return WalkStep(snapshot, entry, &SnapshotObject::modules, &SnapshotObject::nextModule, true,
+  return WalkStep(snapshot, entry, &SnapshotObject::modules, &SnapshotObject::nextModule,
                   FillModule);
 }
 
 BOOL WINAPI Module32Next(HANDLE snapshot, LPMODULEENTRY32 entry) {
-  return WalkStep(snapshot, entry, &SnapshotObject::modules, &SnapshotObject::nextModule, false,
+  return WalkStep(snapshot, entry, &SnapshotObject::modules, &SnapshotObject::nextModule,
                   FillModule);
 }

@@ -5,8 +5,9 @@
 
 struct SnapshotModule {
   MappingOwner owner;
-  const ModuleFile* file = nullptr;  // null: no such module in the snapshot
+  const ModuleFile* file;
 };
 
-// The module of snapshot that a walk filled entry from (found by its base address and process).
-SnapshotModule FindSnapshotModule(HANDLE snapshot, const MODULEENTRY32& entry);
+// The module that the last step of the walk of snapshot filled a record from: the walk opens
+// each module's file before it takes the next.
+SnapshotModule LastModuleWalked(HANDLE snapshot);

@@ -51,7 +51,6 @@ class Variant {
   Variant& operator=(const Variant&) = delete;
   ~Variant() { VariantClear(&value_); }
 
-
   const VARIANT& Get() const { return value_; }
   // The out-argument of a call that fills it. What it held is cleared first: by COM's rules
   // the callee overwrites an out-argument without freeing it.

@@ -172,9 +172,7 @@ TEST_F(Com, BstrsTextHoldersVariantOwnersAndRaisedResults) {
   EXPECT_EQ(BstrFromNarrow(nullptr), nullptr);
   EXPECT_TRUE(empty.Wide() != nullptr && SysStringLen(empty.Wide()) == 0);
 
-  Variant owner, adopted(Make(VT_BSTR, 0, u"y"));
-  owner.SetEmptyText();
-  owner.SetEmptyText();
+  Variant owner{Variant::EmptyText{}}, adopted(Make(VT_BSTR, 0, u"y"));
   EXPECT_TRUE(owner.Get().vt == VT_BSTR && Units(owner.Get().bstrVal).empty());
   *owner.Put() = Make(VT_BSTR, 0, u"x");
   *owner.Put() = Make(VT_I4, 5);

@@ -69,6 +69,7 @@ TEST(CatalogWalk, NamesWhatAFailingCallLeavesOutAndGoesOn) {
       {"catalog GetCollection nothing", {"catalog", "GetCollection", 1, true}},
       {"applications Populate", {"applications", "Populate", 1, false, E_UNEXPECTED}},
       {"applications Count", {"applications", "Count", 1}},
+      {"applications Count nothing", {"applications", "Count", 1, true}},
       {"applications Item(0)", {"applications", "Item(0)", 1}},
       {"applications Item(0) again", {"applications", "Item(0)", 2}},
       {"applications Item(0) again nothing", {"applications", "Item(0)", 2, true}},

@@ -6,6 +6,9 @@
 #include "fakes/fake_package_tracker.h"
 #include "hosts/host_packages.h"
 #include "support/report_capture.h"
+#if !defined(_WIN32)
+#include "support/link_seams.h"
+#endif
 
 namespace {
 
@@ -51,6 +54,9 @@ TEST(PrintHostPackages, PrintsEachPackageOfTheHostOrTheWebServersLine) {
     EXPECT_EQ(capture.Text(), c.report);
     RevokeFakeTracker(cookie);
     EXPECT_EQ(LiveTrackerObjects(), 0);
+#if !defined(_WIN32)
+    EXPECT_EQ(LiveBstrCount(), 0) << "a package name was not freed";
+#endif
   }
   // Without a tracker class nothing is printed, for either kind of host.
   ReportCapture capture;

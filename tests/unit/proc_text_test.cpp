@@ -9,6 +9,8 @@
 
 namespace {
 
+using namespace std::literals;
+
 TEST(ProcText, FolderNamesAndCommFiles) {
   const std::pair<const char*, std::optional<DWORD>> ids[] = {
       {"1", 1u}, {"4294967295", 4294967295u}, {"4294967296", {}}, {"12a", {}}, {"", {}},
@@ -52,10 +54,14 @@ TEST(ProcText, NamesAreDecodedCutAndOnlyFilesCount) {
        {"[heap]", "", " (deleted)", "/dev/zero (deleted)", "/SYSV0000002a (deleted)",
         "/memfd:wine (deleted)", "/anon_hugepage (deleted)"})
     EXPECT_FALSE(NamesMappedFile(name)) << name;
-  const std::tuple<const char*, std::size_t, const char*> cuts[] = {
-      {"abc", 3, "abc"},           {"abcd", 3, "abc"},
-      {"ab\xc3\xa9", 3, "ab"},     {"\xf0\x9f\x98\x80x", 4, "\xf0\x9f\x98\x80"},
-      {"\xf0\x9f\x98\x80", 3, ""}, {"a\x80\x80\x80\x80", 4, "a"}};
+  const std::tuple<std::string_view, std::size_t, const char*> cuts[] = {
+      {"abc", 3, "abc"},
+      {"ab\x80"sv.substr(0, 2), 2, "ab"},
+      {"abcd", 3, "abc"},
+      {"ab\xc3\xa9", 3, "ab"},
+      {"\xf0\x9f\x98\x80x", 4, "\xf0\x9f\x98\x80"},
+      {"\xf0\x9f\x98\x80", 3, ""},
+      {"a\x80\x80\x80\x80", 4, "a"}};
   for (const auto& [text, limit, cut] : cuts) EXPECT_EQ(CutAtCharacter(text, limit), cut) << text;
 }
 

@@ -9,6 +9,7 @@
 #if defined(_WIN32)
 #include <cstdio>
 #else
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/inotify.h>
@@ -443,5 +444,45 @@ std::string NameOf(const testing::TestParamInfo<ReportCase>& param) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Reports, testing::ValuesIn(CasesHere()), NameOf);
+
+#if !defined(_WIN32)
+// A report bigger than any pipe, into a pipe left non-blocking and read late: every byte
+// arrives, in order, as into a pipe read at once.
+TEST(Reports, ReachAReaderThatTakesItsTimeWhole) {
+  TempFolder folder;
+  WriteSamples(folder);
+  const std::string harness = QUENTIX_TEST_TOOLS_DIR "/tools/quentix_with_fakes";
+  std::vector<std::string> argv = {harness, "many", folder.Path().string(), "", "/sc"};
+  const ChildResult direct = RunChild(harness, argv);
+  ASSERT_GT(direct.out.size(), 256u * 1024);
+  int pipe[2];
+  ASSERT_EQ(::pipe(pipe), 0);
+  ::fcntl(pipe[1], F_SETFL, ::fcntl(pipe[1], F_GETFL) | O_NONBLOCK);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, pipe[1], 1);
+  std::vector<char*> words;
+  for (std::string& word : argv) words.push_back(word.data());
+  words.push_back(nullptr);
+  pid_t child = 0;
+  ASSERT_EQ(::posix_spawn(&child, harness.c_str(), &actions, nullptr, words.data(), environ), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(pipe[1]);
+  ::usleep(300 * 1000);  // the pipe fills long before the reader starts
+  std::string late;
+  char buffer[8192];
+  for (ssize_t got; (got = ::read(pipe[0], buffer, sizeof buffer)) > 0;)
+    late.append(buffer, static_cast<std::size_t>(got));
+  ::close(pipe[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  // The catalog's part, which nothing else running on the machine can change.
+  const auto catalogPart = [](const std::string& report) {
+    return WithTimeMarked(report.substr(0, report.find("Scanning IIS")));
+  };
+  EXPECT_EQ(catalogPart(late), catalogPart(direct.out));
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == direct.status);
+}
+#endif
 
 }  // namespace

@@ -37,6 +37,11 @@ const std::map<std::string, FakeCatalogData, std::less<>>& Scenarios() {
     }};
     made["unopenable"] = {{{Text(u"Hidden")}},
                           {{"class", "CreateInstance", 0, false, E_ACCESSDENIED}}};
+    // Enough report to fill any pipe many times over.
+    FakeApplication bulk{Text(u"Bulk")};
+    for (int i = 0; i < 3000; ++i)
+      bulk.components.push_back(Component(u"Bulk.Part", u"{DIR}{/}fine.dll"));
+    made["many"] = {{bulk}};
     return made;
   }();
   return scenarios;

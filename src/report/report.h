@@ -48,6 +48,10 @@ class ReportStream {
   void EndLine();
   // CR LF alone; it goes out with the next flush.
   void NewLine() { pending_.append("\r\n"); }
+  // Ends the line in progress, if one is, so that what comes next begins a line.
+  void EndOpenLine() {
+    if (!pending_.empty() && !pending_.ends_with("\r\n")) EndLine();
+  }
 
   // Sends flushed bytes elsewhere (tests, benchmarks); returns the previous sink and context.
   Sink Redirect(Sink sink, void* context, void** previousContext = nullptr);

@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build git clang clang-format
   libgtest-dev libgmock-dev googletest libbenchmark-dev libcap-dev libyara-dev pkg-config
-  util-linux libcap2-bin valgrind unzip dpkg-dev
+  util-linux libcap2-bin valgrind unzip dpkg-dev inotify-tools
 )
 # --windows: also the Windows builds (both thread models of mingw-w64), Wine with its wine and
 # wineserver commands (Debian's wine package; wine64 alone has neither), and lintian for the

@@ -40,9 +40,10 @@ TEST(PrintHostPackages, PrintsEachPackageOfTheHostOrTheWebServersLine) {
       // A process id of 0 is no host's; a name ends at its first NUL.
       {{{{u"Nobody", 0}}}, WEB, kIisLine},
       {{{{std::u16string(u"Cut\0off", 7), HOST}}}, SURROGATE, "Cut\r\n"},
-      // A count that is not the list's: none below zero, no item past the list.
+      // A count that is not the list's: none below zero, no item past the list or the count.
       {{kTwoForHost.packages, -1}, WEB, kIisLine},
       {{kTwoForHost.packages, 5}, SURROGATE, "Sales\r\nOrders\r\n"},
+      {{kTwoForHost.packages, 2}, SURROGATE, "Sales\r\n"},
   };
   CoInitialize(nullptr);
   for (const auto& c : cases) {

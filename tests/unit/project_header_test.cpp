@@ -86,13 +86,4 @@ TEST(ProjectHeaderScan, ReportsWhereTheSignatureAndFlagsLie) {
           .found);
 }
 
-TEST(ProjectHeaderScan, ManyCandidateBytesDoNotHideTheSignature) {
-  std::string bytes(30000, 'B');
-  bytes += "BRANVM50.DL" + std::string(100, 'B') + kHeader14;
-  HeaderScan scan = Scan(bytes);
-  ASSERT_TRUE(scan.found);
-  EXPECT_EQ(scan.signature, 30000 + 11 + 100);
-  EXPECT_FALSE(scan.version5);
-}
-
 }  // namespace

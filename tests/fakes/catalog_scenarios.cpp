@@ -17,49 +17,32 @@ const std::map<std::string, FakeCatalogData, std::less<>>& Scenarios() {
     // Two applications of one name, each with its own components; one whose name differs
     // from theirs only in case; one with no components.
     made["shops"] = {{
-        {Text(u"Web Shop"), {Component(u"Shop.Cart", u"{DIR}{/}fine.dll")}},
+        {Text(u"Web Shop"), {Component(u"Shop.Cart", u"fine.dll")}},
         {Text(u"Web Shop"),
-         {Component(u"Shop.Legacy", u"{DIR}{/}recompile.dll"),
-          Component(u"Shop.Report", u"{DIR}{/}version5.dll")}},
+         {Component(u"Shop.Legacy", u"recompile.dll"), Component(u"Shop.Report", u"version5.dll")}},
         {Text(u"Idle")},
-        {Text(u"WEB SHOP"), {Component(u"Shop.Plain", u"{DIR}{/}plain.dll")}},
+        {Text(u"WEB SHOP"), {Component(u"Shop.Plain", u"plain.dll")}},
     }};
     // Values a check cannot be made of; the walk names each and goes on.
     made["odd-values"] = {{
         {Text(u"Batch"),
          {{Text(u"Batch.Odd"), NullValue()},
           Component(u"Batch.Empty", u""),
-          Component(u"Batch.Gone", u"{DIR}{/}gone.dll"),
-          {NullValue(), Text(u"{DIR}{/}fine.dll")},
-          Component(u"Batch.Cart", u"{DIR}{/}fine.dll")}},
-        {NullValue(), {Component(u"Lost.One", u"{DIR}{/}fine.dll")}},
-        {Text(u"Tail"), {Component(u"Tail.End", u"{DIR}{/}recompile.dll")}},
+          Component(u"Batch.Gone", u"gone.dll"),
+          {NullValue(), Text(u"fine.dll")},
+          Component(u"Batch.Cart", u"fine.dll")}},
+        {NullValue(), {Component(u"Lost.One", u"fine.dll")}},
+        {Text(u"Tail"), {Component(u"Tail.End", u"recompile.dll")}},
     }};
     made["unopenable"] = {{{Text(u"Hidden")}},
                           {{"class", "CreateInstance", 0, false, E_ACCESSDENIED}}};
     // Enough report to fill any pipe many times over.
     FakeApplication bulk{Text(u"Bulk")};
-    for (int i = 0; i < 3000; ++i)
-      bulk.components.push_back(Component(u"Bulk.Part", u"{DIR}{/}fine.dll"));
+    for (int i = 0; i < 3000; ++i) bulk.components.push_back(Component(u"Bulk.Part", u"fine.dll"));
     made["many"] = {{bulk}};
     return made;
   }();
   return scenarios;
-}
-
-// The text with every "{DIR}" and "{/}" put in.
-WideString WithFolder(WideString text, std::string_view folder) {
-#if defined(_WIN32)
-  const WideString separator = Wide(u"\\");
-#else
-  const WideString separator = Wide(u"/");
-#endif
-  const WideString wideFolder(folder.begin(), folder.end());
-  for (const auto& [mark, value] :
-       {std::pair{Wide(u"{DIR}"), wideFolder}, std::pair{Wide(u"{/}"), separator}})
-    for (std::size_t at; (at = text.find(mark)) != WideString::npos;)
-      text.replace(at, mark.size(), value);
-  return text;
 }
 
 }  // namespace
@@ -68,8 +51,13 @@ std::optional<FakeCatalogData> CatalogScenario(std::string_view name, std::strin
   const auto found = Scenarios().find(name);
   if (found == Scenarios().end()) return std::nullopt;
   FakeCatalogData data = found->second;
+#if defined(_WIN32)
+  const WideString prefix = WideString(folder.begin(), folder.end()) + Wide(u"\\");
+#else
+  const WideString prefix = WideString(folder.begin(), folder.end()) + Wide(u"/");
+#endif
   for (FakeApplication& application : data.applications)
     for (FakeComponent& component : application.components)
-      component.dll.text = WithFolder(component.dll.text, folder);
+      if (!component.dll.text.empty()) component.dll.text.insert(0, prefix);
   return data;
 }

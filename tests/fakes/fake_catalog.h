@@ -81,7 +81,6 @@ HRESULT RevokeFakeCatalog(DWORD cookie);
 // How many fake catalog objects of any kind (class objects included) are alive.
 long FakeCatalogLiveObjects();
 
-// The catalogs the black-box suites serve, by name, with "{DIR}" in a DLL path standing for
-// the folder of the run's samples and "{/}" for the system's path separator; nothing for a
+// The catalogs the black-box suites serve, by name, their DLL files in folder; nothing for a
 // name it does not know.
 std::optional<FakeCatalogData> CatalogScenario(std::string_view name, std::string_view folder);

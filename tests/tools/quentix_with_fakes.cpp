@@ -1,13 +1,8 @@
-// Test harness, not a product: quentix with fakes of the COM+ catalog and of the package
-// tracker registered in its own process, so that the catalog walk and the naming of packages
-// can be run end to end on systems that have no COM+. It registers the named catalog of
-// tests/fakes/catalog_scenarios.cpp (none for "-") with its DLLs in FOLDER, and a tracker
-// listing PACKAGES ("PID NAME" lines; none when empty), then runs exactly what quentix runs
-// with the remaining arguments.
-//
-//   quentix_with_fakes CATALOG FOLDER PACKAGES [quentix arguments...]
-//
-// Exit status: that of quentix, or 99 when the fakes cannot be had.
+// quentix_with_fakes CATALOG FOLDER PACKAGES [quentix arguments...]: quentix run with fakes of
+// the COM+ catalog and of the package tracker registered in its own process, for systems that
+// have neither. CATALOG names a scenario of tests/fakes/catalog_scenarios.cpp ("-": none), its
+// DLLs in FOLDER; PACKAGES lists the tracker's packages ("PID NAME" lines; none when empty).
+// Exits with quentix's status, or 99 when the fakes cannot be had.
 #include <cstdio>
 #include <string_view>
 #include <vector>
@@ -26,21 +21,17 @@ int Refuse(const char* why) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 4) return Refuse("usage: quentix_with_fakes CATALOG FOLDER PACKAGES [arguments...]");
-  // Registration needs COM; quentix initialises it once more on its own.
-  CoInitialize(nullptr);
+  if (argc < 4) return Refuse("usage: quentix_with_fakes CATALOG FOLDER PACKAGES ...");
+  CoInitialize(nullptr);  // quentix initialises COM once more on its own
   DWORD catalogCookie = 0;
   DWORD trackerCookie = 0;
-  if (std::string_view(argv[1]) != "-") {
-    std::optional<FakeCatalogData> data = CatalogScenario(argv[1], argv[2]);
-    if (!data) return Refuse("no such catalog");
-    if (FAILED(RegisterFakeCatalog(std::move(*data), &catalogCookie)))
-      return Refuse("cannot register the catalog");
-  }
-  if (*argv[3] != '\0') {
-    SetFakeTrackerSetup(TrackerSetupFromText(argv[3]));
-    if (FAILED(RegisterFakeTracker(&trackerCookie))) return Refuse("cannot register the tracker");
-  }
+  std::optional<FakeCatalogData> data = CatalogScenario(argv[1], argv[2]);
+  if (std::string_view(argv[1]) != "-" &&
+      (!data || FAILED(RegisterFakeCatalog(std::move(*data), &catalogCookie))))
+    return Refuse("cannot serve that catalog");
+  SetFakeTrackerSetup(TrackerSetupFromText(argv[3]));
+  if (*argv[3] != '\0' && FAILED(RegisterFakeTracker(&trackerCookie)))
+    return Refuse("cannot register the tracker");
   std::vector<const char*> arguments{argv[0]};
   arguments.insert(arguments.end(), argv + 4, argv + argc);
   const int status = RunQuentix(static_cast<int>(arguments.size()), arguments.data());

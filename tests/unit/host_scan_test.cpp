@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <string>
 
-#include "fakes/fake_package_tracker.h"
 #include "hosts/host_scan.h"
 #include "inspect/dll_check.h"
 #include "sample_dll.h"
@@ -17,7 +16,7 @@
 
 namespace {
 
-// A fake tree, a privilege that is granted and no tracker unless a test registers one.
+// A fake tree, a privilege that is granted, and no package tracker.
 class HostScanTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -27,8 +26,6 @@ class HostScanTest : public testing::Test {
     fine_ = tree_.WriteFile("fine.dll", MakeSampleDll(SampleKind::Fine));
   }
   void TearDown() override {
-    if (cookie_ != 0) RevokeFakeTracker(cookie_);
-    EXPECT_EQ(LiveTrackerObjects(), 0) << "a tracker, item or factory was not released";
     CoUninitialize();
     RecompileNeeded = false;
   }
@@ -36,10 +33,6 @@ class HostScanTest : public testing::Test {
   // Whatever the account of the test holds, the adjustment reports success.
   static void GrantPrivilege() {
     InjectFault({FaultPoint::AdjustTokenPrivileges, ERROR_SUCCESS, TRUE, 1000});
-  }
-  void Register(TrackerSetup setup) {
-    SetFakeTrackerSetup(std::move(setup));
-    ASSERT_EQ(RegisterFakeTracker(&cookie_), S_OK);
   }
   std::string Scan() {
     ReportCapture capture;
@@ -53,7 +46,6 @@ class HostScanTest : public testing::Test {
 
   FakeProcTree tree_;
   std::string program_, fine_;
-  DWORD cookie_ = 0;
 };
 
 TEST_F(HostScanTest, PicksTheHostsByWholeNameInAnyCaseInListOrder) {
@@ -73,32 +65,17 @@ TEST_F(HostScanTest, PicksTheHostsByWholeNameInAnyCaseInListOrder) {
   EXPECT_EQ(Scan(), Expected("selection"));
 }
 
-TEST_F(HostScanTest, NamesPackagesAndModulesAndPassesOverEndedProcesses) {
+TEST_F(HostScanTest, NamesModulesAndPassesOverEndedProcesses) {
   tree_.AddEndedProcess(10);
   tree_.AddProcess(11, "dllhost.exe", {program_, fine_});
   tree_.AddProcess(12, "dllhost.exe", {program_, fine_});
   tree_.EndProcess(11);  // listed, but gone by the time its modules are asked for
   EXPECT_EQ(Scan(), Expected("ended"));
 
-  FakeProcTree tree;
-  const std::string program = tree.WriteFile("host", MakeSampleDll(SampleKind::NoHeader));
-  const std::string recompile =
-      tree.WriteFile("re compile.dll", MakeSampleDll(SampleKind::Recompile));
-  const std::string fine = tree.WriteFile("fine.dll", MakeSampleDll(SampleKind::Fine));
-  tree.AddProcess(20, "dllhost.exe", {program, recompile, fine});
-  tree.AddProcess(21, "dllhost.exe", {program, recompile});
-  tree.AddProcess(22, "inetinfo.exe", {program});
-  tree.AddProcess(23, "inetinfo.exe", {program});
-  Register({{{u"Sales", 20}, {u"Web Pool", 23}, {u"-hidden", 20, false}, {u"Orders", 20}}});
-  EXPECT_EQ(Scan(), ExpectedText("walks/hosts.txt", "packages",
-                                 {{"{FILES}", std::filesystem::path(fine).parent_path()}}));
-  EXPECT_TRUE(RecompileNeeded);
-
   FakeProcTree again;
-  const std::string missing = std::filesystem::path(fine).parent_path() / "gone.dll";
-  again.AddProcess(30, "dllhost.exe", {program, missing, fine});
-  EXPECT_EQ(Scan(), ExpectedText("walks/hosts.txt", "unopenable",
-                                 {{"{FILES}", std::filesystem::path(fine).parent_path()}}));
+  const std::string missing = std::filesystem::path(fine_).parent_path() / "gone.dll";
+  again.AddProcess(30, "dllhost.exe", {program_, missing, fine_});
+  EXPECT_EQ(Scan(), Expected("unopenable"));
 }
 
 // Whatever part of the scan a failure leaves out is named, and the rest goes on.

@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <pthread.h>
 #include <sched.h>
+#include <signal.h>
 #include <sys/mman.h>
 #include <sys/mount.h>
 #include <sys/prctl.h>
@@ -32,8 +33,8 @@ char* NextPlace(std::size_t length) {
   static char* next = nullptr;
   static char* end = nullptr;
   if (next == nullptr) {
-    void* region = ::mmap(nullptr, REGION, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE,
-                          -1, 0);
+    void* region =
+        ::mmap(nullptr, REGION, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
     if (region == MAP_FAILED) return nullptr;
     next = static_cast<char*>(region);
     end = next + REGION;
@@ -114,6 +115,8 @@ int Fail(const char* step, const char* argument) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Ends with whoever started it: a test cut short leaves no host behind to show in the next.
+  ::prctl(PR_SET_PDEATHSIG, SIGKILL, 0, 0, 0);
   const char* name = "dllhost.exe";
   bool exitMainThread = false;
   for (int i = 1; i < argc; ++i) {

@@ -13,7 +13,7 @@ namespace {
 // A descriptor left non-blocking by whoever opened it (a pipe to a slow reader, say) is
 // waited on until it takes more: every byte goes out or the write fails.
 bool WriteAll(int fd, const char* data, std::size_t size) {
-  pollfd writable = {fd, POLLOUT, 0};
+  pollfd writable{.fd = fd, .events = POLLOUT, .revents = {}};
   while (size > 0) {
     const ssize_t written = ::write(fd, data, size);
     if (written < 0 && errno == EAGAIN && ::poll(&writable, 1, -1) == 1) continue;

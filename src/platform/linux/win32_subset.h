@@ -294,7 +294,6 @@ inline BOOL IsEqualGUID(REFGUID a, REFGUID b) {
 extern const IID IID_IUnknown;
 extern const IID IID_IDispatch;
 extern const IID IID_IClassFactory;
-extern const IID IID_NULL;
 
 // Each interface is a class of pure virtual functions with no data and no virtual destructor,
 // so its method table has exactly the slots of the Windows declaration, in the same order.

@@ -192,20 +192,21 @@ if [[ -e $dir/fifo ]]; then
 fi
 
 # ---- The run. The system may not start a program with no argument at all; it gets what it
-# gets.
+# gets. Every run here ends within a second: one that has not after five never will.
+limit=(timeout -s KILL 5)
 set +e
 if [[ ${argv[0]} == '{NO-ARGUMENTS}' ]]; then
-  perl -e 'exec { $ARGV[0] } ()' "$quentix" >"$work/out" 2>"$work/err" </dev/null
+  "${limit[@]}" perl -e 'exec { $ARGV[0] } ()' "$quentix" >"$work/out" 2>"$work/err" </dev/null
 elif [[ $system == wine ]]; then
   run "${argv[@]}" >"$work/out" 2>"$work/err" </dev/null
 elif [[ -n $late ]]; then
   # Into a pipe left non-blocking, which fills long before its reader starts.
-  perl -MFcntl -e 'fcntl(STDOUT, F_SETFL, O_NONBLOCK) or die; exec @ARGV' "${argv[@]}" \
-    2>"$work/err" </dev/null | (sleep 0.3 && cat >"$work/out")
+  "${limit[@]}" perl -MFcntl -e 'fcntl(STDOUT, F_SETFL, O_NONBLOCK) or die; exec @ARGV' \
+    "${argv[@]}" 2>"$work/err" </dev/null | (sleep 0.3 && cat >"$work/out")
   got_status=${PIPESTATUS[0]}
-  "${argv[@]}" >"$work/direct" 2>/dev/null </dev/null
+  "${limit[@]}" "${argv[@]}" >"$work/direct" 2>/dev/null </dev/null
 else
-  "${argv[@]}" >"$work/out" 2>"$work/err" </dev/null
+  "${limit[@]}" "${argv[@]}" >"$work/out" 2>"$work/err" </dev/null
 fi
 got_status=${got_status:-$?}
 set -e

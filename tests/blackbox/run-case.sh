@@ -109,8 +109,9 @@ for what in "${make[@]}"; do
   sparse) cp "$dir/fine.dll" "$dir/huge.dll" && truncate -s 4G "$dir/huge.dll" ;;
   odd-name) cp "$dir/recompile.dll" "$dir/$(printf 'odd\xE9\x1B[2J\r\nfine.dll is fine....dll')" ;;
   deep) mkdir -p "$dir/$deep" && cp "$dir/recompile.dll" "$dir/$deep/$(printf 'n%.0s' $(seq 200))" ;;
-  # A file only root may read: as a module swapped for a link to it, or for another user.
-  root-only) chmod 777 "$dir" && chmod 600 "$dir/recompile.dll" ;;
+  # A file only root may read: as a module swapped for a link to it, or for another user,
+  # who may reach it but not read it.
+  root-only) chmod 755 "$work" && chmod 777 "$dir" && chmod 600 "$dir/recompile.dll" ;;
   lures)
     mkfifo -m 600 "$dir/fifo" && cp "$dir/recompile.dll" "$dir/secret.dll"
     chmod 600 "$dir/secret.dll" && mkdir "$dir/ns"

@@ -16,7 +16,7 @@ TEST(ReportStream, TextWaitsForTheLineEndAndShowsControlBytes) {
   EXPECT_EQ(capture.Flushed(), "\\x09\\x1F\\x7F -74294967295\\x0A\r\n\x80\r\n");
 }
 
-TEST(TimeLine, HasAsctimesFormWithATwoDigitDay) {
+TEST(TimeLine, HasAsctimesFormWithATwoDigitDayAndNamesOnlyWhatItKnows) {
   std::tm time{};
   time.tm_year = 2026 - 1900;
   time.tm_mon = 11;
@@ -30,6 +30,9 @@ TEST(TimeLine, HasAsctimesFormWithATwoDigitDay) {
   time.tm_mday = 31;
   time.tm_hour = 23;
   EXPECT_EQ(FormatTimeLine(time), "Sat Jan 31 23:02:01 2026");
+  time.tm_wday = 7;  // a day and a month out of their ranges are not looked up
+  time.tm_mon = 12;
+  EXPECT_EQ(FormatTimeLine(time), "??? ??? 31 23:02:01 2026");
 }
 
 }  // namespace

@@ -129,7 +129,8 @@ const std::tuple<Way, int, std::string_view, std::u16string_view> kConversions[]
      u"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD"
      u"\uFFFDz\0"sv},
     {kToNarrow, -1, "a\xEF\xBF\xBD\xEF\xBF\xBDz\xEF\xBF\xBDz\0"sv, u"a\xDC00\xDFFFz\xDBFFz"},
-    {kToNarrow, 2, "a\xEF\xBF\xBD", u"a\xDBFF\xDC00"}};
+    {kToNarrow, 2, "a\xEF\xBF\xBD", u"a\xDBFF\xDC00"},
+    {kToNarrow, 2, "\xF0\x9F\x98\x80", u"\U0001F600"}};
 
 TEST_F(Com, CodePagesConvertUtf8AndMarkWhatIsNot) {
   for (const auto& [way, count, bytes, view] : kConversions) {

@@ -179,6 +179,11 @@ TEST_F(Com, BstrsTextHoldersVariantOwnersAndRaisedResults) {
   *owner.Put() = Make(VT_I4, 5);
   EXPECT_EQ(Raised([&] { Variant(Make(kNoSuchType)).Clear(); }), DISP_E_BADVARTYPE);
 
+  DWORD cookie = 0;  // a class object is registered only when there is one
+  EXPECT_EQ(CoRegisterClassObject(IID_IUnknown, nullptr, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
+                                  &cookie),
+            E_INVALIDARG);
+
   SetLastError(ERROR_ACCESS_DENIED);
   EXPECT_EQ(Raised(RaiseLastError), HRESULT(0x80070005u));
   SetLastError(0x12345678u);

@@ -54,13 +54,16 @@ TEST(Toolhelp, ProcessesInIdOrderAndTheirMappedRegularFilesProgramFirst) {
   std::filesystem::create_directories(tree.Folder() + "/53/task/53");
   tree.WriteFile("53/maps", "");
   tree.WriteFile("53/task/53/maps", "");
+  tree.AddEndedProcess(54);  // maps that open but cannot be read
+  std::filesystem::create_directory(tree.Folder() + "/54/maps");
   EXPECT_EQ(Listed(TH32CS_SNAPPROCESS, 0), (std::vector<std::string>{"7 init", "300 dllhost.exe"}));
   const std::pair<DWORD, std::vector<std::string>> cases[] = {
       {300, {exe + " 1", dll + " 1", longName.substr(0, MAX_PATH - 1) + " 206"}},
       {50, {"failed 122"}},   // a line longer than the buffer
       {51, {"failed 1921"}},  // maps that cannot be read
       {52, {"failed 87"}},    // no such process
-      {53, {}}};
+      {53, {}},
+      {54, {"failed 31"}}};  // not taken for an ended process
   for (const auto& [id, listed] : cases) EXPECT_EQ(Listed(TH32CS_SNAPALL, id), listed) << id;
   // A name that cannot be read is no ended process: the list fails.
   std::filesystem::create_symlink("comm", tree.Folder() + "/51/comm");

@@ -24,6 +24,7 @@ constexpr Message kMessages[] = {
     {ERROR_OUTOFMEMORY, "Not enough memory."},
     {ERROR_WRITE_FAULT, "The output cannot be written."},
     {ERROR_READ_FAULT, "The file cannot be read."},
+    {ERROR_GEN_FAILURE, "The system failed in a way this program has no name for."},
     {ERROR_NOT_SUPPORTED, "Not supported on this system."},
     {ERROR_INVALID_PARAMETER, "The request is not valid."},
     {ERROR_BROKEN_PIPE, "The pipe has been closed by its reader."},
@@ -88,8 +89,10 @@ DWORD Win32ErrorFromErrno(int error) {
       return ERROR_CANT_RESOLVE_FILENAME;
     case ENOSYS:
       return ERROR_NOT_SUPPORTED;
+    // Not ERROR_INVALID_PARAMETER: to a module list that is what a process that has ended
+    // gives, and a failure must never pass for that.
     default:
-      return ERROR_INVALID_PARAMETER;
+      return ERROR_GEN_FAILURE;
   }
 }
 

@@ -1,6 +1,7 @@
 // sample_host [STEP]...: a stand-in for a server host process. It names itself dllhost.exe,
 // takes its steps in order, writes "ready" and a newline to standard output, and then waits
-// until it is killed. Exits 2 when a step fails. The steps:
+// until it is killed. Exits 2 when a step fails, and 77 when this system cannot give it a
+// mount namespace of its own (in a chroot, whose root is no mount point). The steps:
 //   FILE                    map FILE read-only, whole, as a loaded module would be, after the
 //                           files mapped before it
 //   --name NAME             name itself NAME instead
@@ -129,7 +130,10 @@ int main(int argc, char** argv) {
       if (!CopyFile(argv[i + 1], argv[i + 2])) return Fail("--copy", argv[i + 1]);
       i += 2;
     } else if (step == "--private-tmpfs" && hasOne) {
-      if (!MountPrivateTmpfs(argv[++i])) return Fail("--private-tmpfs", argv[i]);
+      if (!MountPrivateTmpfs(argv[++i])) {
+        Fail("--private-tmpfs", argv[i]);
+        return 77;
+      }
     } else if (step == "--pages" && hasTwo) {
       if (!MapFile(argv[i + 2], std::atol(argv[i + 1]),
                    static_cast<std::size_t>(::sysconf(_SC_PAGESIZE))))

@@ -155,7 +155,12 @@ for host in "${hosts[@]}"; do
   host_pids+=($!)
   for _ in $(seq 200); do
     grep -q '^ready' "$out" && break
-    kill -0 $! 2>/dev/null || grep -q '^ready' "$out" || fail "the sample host did not start"
+    if ! kill -0 $! 2>/dev/null && ! grep -q '^ready' "$out"; then
+      wait $! && started=0 || started=$?
+      cat "$out"
+      [[ $started != 77 ]] || exit 77  # what the host needs cannot be had here
+      fail "the sample host did not start"
+    fi
     sleep 0.05
   done
   read -r _ pid <"$out" || fail "the sample host did not get ready"

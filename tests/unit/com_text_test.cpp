@@ -179,6 +179,10 @@ TEST_F(Com, BstrsTextHoldersVariantOwnersAndRaisedResults) {
   *owner.Put() = Make(VT_I4, 5);
   EXPECT_EQ(Raised([&] { Variant(Make(kNoSuchType)).Clear(); }), DISP_E_BADVARTYPE);
 
+  EXPECT_EQ(CoInitialize(nullptr), S_OK);  // the first in the thread; the next ones count
+  EXPECT_EQ(CoInitialize(nullptr), S_FALSE);
+  CoUninitialize();
+  CoUninitialize();
   DWORD cookie = 0;  // a class object is registered only when there is one
   EXPECT_EQ(CoRegisterClassObject(IID_IUnknown, nullptr, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
                                   &cookie),

@@ -1,15 +1,10 @@
 #!/bin/sh
-# Runs a Windows program of the x64 build under Wine, in the test bed's own prefix.
+# Runs a Windows program under Wine in the test bed of PREFIX (tests/wine/test-bed.sh), which
+# made the prefix and runs its server.
 #   wine-run.sh PREFIX PROGRAM [ARGUMENT...]
-# The prefix is made and its server started by the test bed (tests/wine/test-bed.sh); CTest
-# uses this script as the cross-compiling emulator, so every Windows test comes through here.
+# CTest uses this script as the cross-compiling emulator, so every Windows test comes through
+# here.
 set -e
-WINEPREFIX=$1
+prefix=$1
 shift
-export WINEPREFIX
-# No Mono or Gecko installer prompts, no debug channels, and number formats that do not
-# follow the user's locale.
-export WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEDEBUG=-all
-export LC_ALL=C
-exec wine "$@"
+exec "$(dirname "$0")/../tests/wine/test-bed.sh" run "$prefix" wine "$@"

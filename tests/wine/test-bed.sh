@@ -12,6 +12,8 @@
 # the kernel runs no 32-bit code, the bed has a user namespace too, whose binfmt_misc hands i386
 # programs to qemu. Namespaces take root: for another user a win64 bed runs without them, and a
 # win32 bed cannot run.
+# Where the bed's namespaces cannot be made (a user namespace in a chroot), the bed says why
+# and exits 77, and so does every program then run in it: the tests that need it are skipped.
 # CTest waits until a test's output pipes close. The namespaces, the server and the services it
 # starts keep whatever descriptors they inherited, so all of them send their output to a log
 # file; a test started afterwards finds them running and ends as soon as its program does.
@@ -27,6 +29,7 @@ export WINEDEBUG=-all
 export LC_ALL=C
 log="$prefix.log"
 bed_file="$prefix.pid"  # the process id of the bed's first process, as seen from outside
+unavailable="$prefix.unavailable"  # why the bed cannot run here
 
 # The process id of the bed's first process, when the bed of this prefix runs.
 bed_pid() {
@@ -41,6 +44,10 @@ bed_pid() {
 # process is killed, as it would if it ran here.
 run() {
   bed=$(bed_pid) || {
+    if [ -f "$unavailable" ]; then
+      cat "$unavailable" >&2
+      exit 77
+    fi
     echo "test-bed: the Wine test bed of $prefix is not running" >&2
     exit 1
   }
@@ -64,7 +71,7 @@ start)
   stop_bed  # a bed left over from a run that was cut short
   mkdir -p "$prefix"
   : >"$log"
-  rm -f "$prefix.ready"
+  rm -f "$prefix.ready" "$unavailable"
   [ "$arch" != win32 ] || "$wine32" check
   if [ "$(id -u)" = 0 ]; then
     launcher="unshare --mount --pid --fork --mount-proc --kill-child"
@@ -74,6 +81,11 @@ start)
     exit 1
   else
     launcher=""
+  fi
+  if [ -n "$launcher" ] && ! why=$($launcher true 2>&1); then
+    echo "test-bed: the Wine test bed cannot run here: its namespaces cannot be made ($why)" |
+      tee "$unavailable" >&2
+    exit 77
   fi
   $launcher "$0" inside "$prefix" "$arch" >>"$log" 2>&1 </dev/null &
   outer=$!

@@ -32,8 +32,8 @@ emulated() {
   ! "$loader" --version >/dev/null 2>&1
 }
 
-# Runs apt-get against the archive alone, for one architecture, with a state of its own in
-# STATE: nothing of the machine's apt configuration is read or changed.
+# Runs apt-get for one architecture with sources, lists, package state and downloads of its
+# own in STATE: the machine's are neither read nor changed (its apt.conf, a proxy say, holds).
 private_apt() {
   state=$1 arch=$2
   shift 2

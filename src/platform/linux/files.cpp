@@ -30,6 +30,10 @@ HANDLE FileHandleFromDescriptor(int fd) {
   return HandleFromObject(new FileObject(fd, S_ISREG(status.st_mode)));
 }
 
+HANDLE DiskFileHandle(int fd) {
+  return HandleFromObject(new FileObject(fd, true));
+}
+
 // Opens an existing file for reading, as the check asks for it. The open never blocks (a FIFO
 // without a writer opens at once) and never takes a controlling terminal.
 HANDLE WINAPI CreateFileA(LPCSTR name, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE) {

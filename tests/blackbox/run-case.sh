@@ -129,6 +129,8 @@ for what in "${make[@]}"; do
     mkfifo -m 600 "$dir/fifo" && cp "$dir/recompile.dll" "$dir/secret.dll"
     chmod 600 "$dir/secret.dll" && mkdir "$dir/ns"
     ;;
+  # The samples open to a host that another user runs, and a folder for its own file system.
+  open) chmod 755 "$work" "$dir" && mkdir -m 755 "$dir/ns" ;;
   *) fail "unknown file kind $what" ;;
   esac
 done

@@ -4,6 +4,7 @@
 // in a record fits it, whole or marked as cut.
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <set>
 
 #include "platform/linux/proc_text.h"
@@ -28,9 +29,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::set<FileIdentity> seen;
   for (const ModuleFile& file : list.Files()) {
     if (!seen.insert(file.file).second || !names.contains(file.name)) std::abort();
-    for (const bool deleted : {false, true}) {
-      const std::string shown = file.Shown(deleted);
-      if (shown.size() >= MAX_PATH || (file.cut && !shown.ends_with(CUT_MARK))) std::abort();
+    for (const bool deleted : {false, true}) {  // a record ends at the first NUL byte
+      if (file.name.find('\0') != std::string::npos) break;
+      char field[MAX_PATH];
+      file.Show(deleted, field);
+      const std::string_view shown(field, ::strnlen(field, MAX_PATH));
+      if (shown.size() == MAX_PATH || (file.cut && !shown.ends_with(CUT_MARK))) std::abort();
     }
   }
   return 0;

@@ -68,8 +68,11 @@ TEST(ProcText, NamesAreDecodedAndShownCutToFitARecord) {
       {room.substr(1) + "\xc3\xa9", false, false, room.substr(1) + "\xc3\xa9"},
       {room.substr(1) + "\xc3\xa9" + "aaaaa", false, false, room.substr(1) + "//..."},
       {"/a.dll (deleted)", true, true, "/a.dll (deleted)//..."}};
-  for (const auto& [name, cut, deleted, shown] : names)
-    EXPECT_EQ((ModuleFile{name, cut, {}, 0, 0}.Shown(deleted)), shown) << name << deleted;
+  for (const auto& [name, cut, deleted, shown] : names) {
+    char field[MAX_PATH];
+    ModuleFile{name, cut, {}, 0, 0}.Show(deleted, field);
+    EXPECT_EQ(field, shown) << name << deleted;
+  }
 }
 
 // Every mapping with a file behind it counts, whatever its name says: the kernel gives one

@@ -6,7 +6,7 @@
 #include <sys/sysmacros.h>
 
 #include <cerrno>
-#include <cstdio>
+#include <charconv>
 
 #include "platform/linux/errors.h"
 #include "platform/linux/proc_root.h"
@@ -15,15 +15,17 @@ namespace {
 
 // A mapping's map_files entry: its range as the maps file shows it.
 std::string MappingEntryName(const ModuleFile& file) {
-  char name[40];
-  std::snprintf(name, sizeof name, "%llx-%llx", static_cast<unsigned long long>(file.firstStart),
-                static_cast<unsigned long long>(file.firstEnd));
-  return name;
+  char name[2 * 16 + 2];
+  char* end = std::to_chars(name, name + 16, file.firstStart, 16).ptr;
+  *end++ = '-';
+  end = std::to_chars(end, end + 16, file.firstEnd, 16).ptr;
+  return std::string(name, end);
 }
 
-// Opens folder as the base of later lookups, once: false, with errno set, when it cannot be.
-bool OpenFolderOnce(Descriptor& held, const std::string& folder) {
-  if (!held.IsOpen()) held.Reset(::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+// A folder of the tree opened as the base of later lookups: false, with errno set, when it
+// cannot be.
+bool OpenFolder(Descriptor& held, const std::string& folder) {
+  held.Reset(::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
   return held.IsOpen();
 }
 
@@ -41,7 +43,7 @@ std::string MappedFiles::Folder() const {
 Descriptor MappedFiles::OpenMapping(const ModuleFile& file) {
   if (threadId_ != 0 || mapFilesRefused_) return Descriptor();
   Descriptor fd;
-  if (OpenFolderOnce(mapFiles_, Folder() + "/map_files"))
+  if (mapFiles_.IsOpen() || OpenFolder(mapFiles_, Folder() + "/map_files"))
     fd.Reset(::openat(mapFiles_.Get(), MappingEntryName(file).c_str(), O_PATH | O_CLOEXEC));
   mapFilesRefused_ = !mapFiles_.IsOpen() || (!fd.IsOpen() && (errno == EPERM || errno == EACCES));
   return fd;
@@ -50,7 +52,7 @@ Descriptor MappedFiles::OpenMapping(const ModuleFile& file) {
 // What path names in the process's own root, so in its own mount namespace, following no
 // symbolic link: an O_PATH descriptor, or none with errno set.
 Descriptor MappedFiles::LookUp(const std::string& path) {
-  if (!OpenFolderOnce(root_, Folder() + "/root")) return Descriptor();
+  if (!root_.IsOpen() && !OpenFolder(root_, Folder() + "/root")) return Descriptor();
   open_how how{};
   how.flags = O_PATH | O_CLOEXEC;
   how.resolve = RESOLVE_IN_ROOT | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
@@ -103,7 +105,7 @@ ReachedFile MappedFiles::Reach(const ModuleFile& file) {
 
 int MappedFiles::OpenForReading(const Descriptor& fd) {
   int opened = -1;
-  if (OpenFolderOnce(ownFiles_, "/proc/self/fd"))
+  if (ownFiles_.IsOpen() || OpenFolder(ownFiles_, "/proc/self/fd"))
     opened = ::openat(ownFiles_.Get(), std::to_string(fd.Get()).c_str(),
                       O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (opened < 0) SetLastError(Win32ErrorFromErrno(errno));

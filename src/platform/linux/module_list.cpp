@@ -132,9 +132,9 @@ void ModuleList::Fill(std::size_t index, bool deleted, MODULEENTRY32& entry) con
   entry.modBaseSize = static_cast<DWORD>(
       std::min<std::uint64_t>(file.firstEnd - file.firstStart, std::numeric_limits<DWORD>::max()));
   entry.hModule = entry.modBaseAddr;
-  const std::string shown = file.Shown(deleted);
-  CopyCut(shown, entry.szExePath);
-  CopyCut(std::string_view(shown).substr(shown.rfind('/') + 1), entry.szModule);
+  file.Show(deleted, entry.szExePath);
+  const std::string_view path = entry.szExePath;
+  CopyCut(path.substr(path.rfind('/') + 1), entry.szModule);
 }
 
 bool ModuleList::Walk(bool first, MODULEENTRY32& entry) {

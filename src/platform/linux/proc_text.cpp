@@ -76,11 +76,15 @@ std::string_view CutAtCharacter(std::string_view text, std::size_t limit) {
   return text.substr(0, length);
 }
 
-std::string ModuleFile::Shown(bool deleted) const {
+void ModuleFile::Show(bool deleted, char (&field)[MAX_PATH]) const {
   std::string_view shown = name;
   if (deleted && !cut && shown.ends_with(DELETED_MARK)) shown.remove_suffix(DELETED_MARK.size());
-  if (!cut && shown.size() < MAX_PATH) return std::string(shown);
-  return std::string(CutAtCharacter(shown, MAX_PATH - 1 - CUT_MARK.size())).append(CUT_MARK);
+  const bool fits = !cut && shown.size() < MAX_PATH;
+  if (!fits) shown = CutAtCharacter(shown, MAX_PATH - 1 - CUT_MARK.size());
+  std::memcpy(field, shown.data(), shown.size());
+  const std::string_view mark = fits ? "" : CUT_MARK;
+  std::memcpy(field + shown.size(), mark.data(), mark.size());
+  field[shown.size() + mark.size()] = '\0';
 }
 
 void ModuleFileList::AddLine(std::string_view text, bool longer) {

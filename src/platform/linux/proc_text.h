@@ -70,10 +70,10 @@ struct ModuleFile {
   std::uint64_t firstStart = 0;  // the range of its first mapping
   std::uint64_t firstEnd = 0;
 
-  // The name a module record shows, at most MAX_PATH - 1 bytes: without the deleted mark when
-  // the file has indeed no name left, and with CUT_MARK after its first bytes when it is too
-  // long.
-  std::string Shown(bool deleted) const;
+  // Writes into a module record's field the name it shows: without the deleted mark when the
+  // file has indeed no name left, and, when that is too long for it, its first bytes and
+  // CUT_MARK.
+  void Show(bool deleted, char (&field)[MAX_PATH]) const;
 };
 
 // The most of a name that a module list keeps: what a record shows, and a deleted mark.

@@ -86,6 +86,7 @@ TEST(ProcText, EachFileOnceByIdentityInTheOrderOfItsFirstMapping) {
         "a000-b000 r--s 0 00:01 4 /memfd:x (deleted)", "b000-c000 r--p 0 00:01 5 anon_inode:x"})
     list.AddLine(line);
   list.AddLine("c000-d000 r--p 0 08:01 9 /" + std::string(NAME_KEPT, 'l'), true);
+  list.AddLine("d000-e000 r--p 0 08:01 10 /" + std::string(NAME_KEPT - 1, 'k'));
   std::vector<std::string> files;
   for (const ModuleFile& file : list.Files())
     files.push_back(Shown(MapsLine{file.firstStart, file.firstEnd, file.file, file.name}) +
@@ -94,7 +95,8 @@ TEST(ProcText, EachFileOnceByIdentityInTheOrderOfItsFirstMapping) {
                        "5000-6000 8:1 7 |/lib/a\n.so|", "1000-2000 8:1 8 |/lib/b.so|",
                        "7000-8000 8:2 7 |/lib/a\n.so|", "a000-b000 0:1 4 |/memfd:x (deleted)|",
                        "b000-c000 0:1 5 |anon_inode:x|",
-                       "c000-d000 8:1 9 |/" + std::string(NAME_KEPT - 1, 'l') + "| cut"}));
+                       "c000-d000 8:1 9 |/" + std::string(NAME_KEPT - 1, 'l') + "| cut",
+                       "d000-e000 8:1 10 |/" + std::string(NAME_KEPT - 1, 'k') + "|"}));
 }
 
 }  // namespace

@@ -28,7 +28,8 @@ std::string Opened(HANDLE snapshot, const MODULEENTRY32& module) {
 }
 
 // One walk of a snapshot: "id name" for each process, or each module opened as it comes or,
-// late, after the walk from the entries it filled, last first. Each ends with no more files.
+// late, once the walk has gone on to the next (the last once it has ended). Each walk ends with
+// no more files.
 std::vector<std::string> Walk(HANDLE snapshot, bool modules, bool late) {
   std::vector<std::string> walked;
   PROCESSENTRY32 process{};
@@ -36,17 +37,16 @@ std::vector<std::string> Walk(HANDLE snapshot, bool modules, bool late) {
   for (BOOL more = !modules && Process32First(snapshot, &process); more;
        more = Process32Next(snapshot, &process))
     walked.push_back(std::to_string(process.th32ProcessID) + " " + process.szExeFile);
-  std::vector<MODULEENTRY32> entries;
-  MODULEENTRY32 module{};
+  MODULEENTRY32 module{}, previous{};
   module.dwSize = sizeof module;
   for (BOOL more = modules && Module32First(snapshot, &module); more;
        more = Module32Next(snapshot, &module)) {
-    entries.push_back(module);
+    if (late && previous.dwSize != 0) walked.push_back(Opened(snapshot, previous));
     if (!late) walked.push_back(Opened(snapshot, module));
+    previous = module;
   }
   EXPECT_EQ(GetLastError(), ERROR_NO_MORE_FILES);
-  for (auto entry = entries.rbegin(); late && entry != entries.rend(); ++entry)
-    walked.insert(walked.begin(), Opened(snapshot, *entry));
+  if (late && previous.dwSize != 0) walked.push_back(Opened(snapshot, previous));
   return walked;
 }
 
@@ -84,7 +84,14 @@ TEST(Toolhelp, ProcessesInIdOrderAndTheirMappedRegularFilesProgramFirst) {
   tree.WriteFile("53/task/53/maps", "");
   tree.AddEndedProcess(54);  // maps that open but cannot be read
   std::filesystem::create_directory(tree.Folder() + "/54/maps");
-  EXPECT_EQ(Listed(TH32CS_SNAPPROCESS, 0), (std::vector<std::string>{"7 init", "300 dllhost.exe"}));
+  tree.AddEndedProcess(55);  // its main thread has ended; one lives on, and has a root
+  std::filesystem::create_directories(tree.Folder() + "/55/task/56");
+  tree.WriteFile("55/comm", "dllhost.exe\n");
+  tree.WriteFile("55/maps", "");
+  tree.WriteFile("55/task/56/maps", MapsTextFor({dll}));
+  std::filesystem::create_directory_symlink("/", tree.Folder() + "/55/task/56/root");
+  EXPECT_EQ(Listed(TH32CS_SNAPPROCESS, 0),
+            (std::vector<std::string>{"7 init", "55 dllhost.exe", "300 dllhost.exe"}));
   const std::string cut = "//... 206";  // a name cut short is no path to look up
   const std::pair<DWORD, std::vector<std::string>> cases[] = {
       {300, {exe + " exe", dll + " dll", longName.substr(0, MAX_PATH - 6) + "//... x"}},
@@ -92,7 +99,8 @@ TEST(Toolhelp, ProcessesInIdOrderAndTheirMappedRegularFilesProgramFirst) {
       {51, {"failed 1921"}},  // maps that cannot be read
       {52, {"failed 87"}},    // no such process
       {53, {}},
-      {54, {"failed 31"}}};  // not taken for an ended process
+      {54, {"failed 31"}},  // not taken for an ended process
+      {55, {dll + " dll"}}};
   for (const auto& [id, listed] : cases) EXPECT_EQ(Listed(TH32CS_SNAPMODULE, id), listed) << id;
   // A name that cannot be read is no ended process: the list fails.
   std::filesystem::create_symlink("comm", tree.Folder() + "/51/comm");

@@ -11,6 +11,7 @@
 #include <benchmark/benchmark.h>
 #include <dirent.h>
 #include <fcntl.h>
+#include <malloc.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -195,8 +196,10 @@ double ThreadCpu() {
   return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
-// The process's peak resident memory is measured from now on.
+// The process's peak resident memory is measured from now on, from what it holds now: memory
+// that an earlier benchmark freed is given back first.
 void ResetPeakMemory() {
+  ::malloc_trim(0);
   std::ofstream("/proc/self/clear_refs") << "5";
 }
 

@@ -21,6 +21,9 @@ class InputFile {
 
   bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
 
+  // Only disk files are read: a pipe, console or device could keep a read waiting.
+  bool IsDiskFile() const { return GetFileType(handle_) == FILE_TYPE_DISK; }
+
   struct Read {
     std::size_t size = 0;         // bytes delivered
     bool failed = false;          // a read failed before the buffer was full or the file ended
@@ -28,11 +31,8 @@ class InputFile {
   };
 
   // Fills buffer from the start of the file until it is full, the file ends or a read fails.
-  // Only disk files are read: a pipe, console or device could keep the read waiting, so it
-  // yields nothing.
   Read ReadUpTo(unsigned char* buffer, std::size_t capacity) {
     Read read;
-    if (GetFileType(handle_) != FILE_TYPE_DISK) return read;
     while (read.size < capacity) {
       DWORD got = 0;
       if (!ReadFile(handle_, buffer + read.size, static_cast<DWORD>(capacity - read.size), &got,
@@ -60,6 +60,11 @@ const char* FileSubject(const char* path) {
   return *path == '\0' ? "an empty path" : path;
 }
 
+// What a file that is no disk file is not checked for. Its words are the report's own, so that
+// the line reads the same on every system.
+const SystemError NOT_A_DISK_FILE{ERROR_NOT_SUPPORTED, false,
+                                  "Not a disk file; only disk files are read."};
+
 }  // namespace
 
 void PrintProjectFlags(std::uint8_t flags) {
@@ -81,6 +86,10 @@ void CheckOpenedDllFile(const char* path, void* handle) {
     const SystemError error = LastWin32Error();
     Report << "Unable to open: " << path << endl;
     ReportNotChecked(FileSubject(path), error);
+    return;
+  }
+  if (!file.IsDiskFile()) {
+    ReportNotChecked(FileSubject(path), NOT_A_DISK_FILE);
     return;
   }
   const InputFile::Read read = file.ReadUpTo(scanBuffer, sizeof scanBuffer);

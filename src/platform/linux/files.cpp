@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <string>
 
 #include "platform/linux/errors.h"
 #include "platform/linux/file_handle.h"
@@ -18,6 +19,12 @@ struct FileObject final : KernelObject {
   bool disk;
 };
 
+// Opens for reading the file that the O_PATH descriptor found stands for, through the
+// descriptor: the same inode, whatever its path names by now.
+int ReopenForReading(int found) {
+  return ::open(("/proc/self/fd/" + std::to_string(found)).c_str(), O_RDONLY | O_CLOEXEC);
+}
+
 }  // namespace
 
 HANDLE FileHandleFromDescriptor(int fd) {
@@ -30,17 +37,29 @@ HANDLE FileHandleFromDescriptor(int fd) {
   return HandleFromObject(new FileObject(fd, S_ISREG(status.st_mode)));
 }
 
-// Opens an existing file for reading, as the check asks for it. The open never blocks (a FIFO
-// without a writer opens at once) and never takes a controlling terminal.
+// Opens an existing file for reading, as the check asks for it. Its type is learnt first,
+// through a descriptor that opens nothing (O_PATH), and only a regular file is then opened for
+// reading: no device's open routine runs, no FIFO's writer sees a reader, no open waits. Any
+// other file gets a handle that is no disk file, which is never read.
 HANDLE WINAPI CreateFileA(LPCSTR name, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE) {
   // Windows names no file by the empty path, and says so in its own way.
   if (*name == '\0') {
     SetLastError(ERROR_PATH_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
   }
-  const int fd = ::open(name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  if (fd < 0) {
+  const int found = ::open(name, O_PATH | O_CLOEXEC);
+  if (found < 0) {
     SetLastError(Win32ErrorFromErrno(errno));
+    return INVALID_HANDLE_VALUE;
+  }
+  struct stat status {};
+  if (::fstat(found, &status) != 0 || !S_ISREG(status.st_mode))
+    return FileHandleFromDescriptor(found);
+  const int fd = ReopenForReading(found);
+  const int error = errno;
+  ::close(found);
+  if (fd < 0) {
+    SetLastError(Win32ErrorFromErrno(error));
     return INVALID_HANDLE_VALUE;
   }
   return FileHandleFromDescriptor(fd);

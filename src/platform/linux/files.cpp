@@ -74,7 +74,7 @@ DWORD WINAPI GetFileType(HANDLE file) {
 BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED) {
   const ssize_t got = ::read(ObjectFromHandle<FileObject>(file)->fd, buffer, toRead);
   if (got < 0) {
-    SetLastError(ERROR_READ_FAULT);
+    SetLastError(Win32ErrorFromErrno(errno));
     return FALSE;
   }
   *read = static_cast<DWORD>(got);

@@ -30,17 +30,16 @@ class InputFile {
     DWORD error = ERROR_SUCCESS;  // what it failed with
   };
 
-  // Fills buffer from the start of the file until it is full, the file ends or a read fails.
-  Read ReadUpTo(unsigned char* buffer, std::size_t capacity) {
+  // Fills buffer from offset on until it is full, the file ends or a read fails. A file just
+  // opened is read from its start without a move.
+  Read ReadAt(std::size_t offset, unsigned char* buffer, std::size_t capacity) {
     Read read;
+    if (offset != 0 && !MoveTo(offset)) return Failed(read);
     while (read.size < capacity) {
       DWORD got = 0;
       if (!ReadFile(handle_, buffer + read.size, static_cast<DWORD>(capacity - read.size), &got,
-                    nullptr)) {
-        read.failed = true;
-        read.error = GetLastError();
-        break;
-      }
+                    nullptr))
+        return Failed(read);
       if (got == 0) break;
       read.size += got;
     }
@@ -48,6 +47,18 @@ class InputFile {
   }
 
  private:
+  // Offsets here lie within the first bytes of the file, far below 2 GiB.
+  bool MoveTo(std::size_t offset) {
+    return SetFilePointer(handle_, static_cast<LONG>(offset), nullptr, FILE_BEGIN) !=
+           INVALID_SET_FILE_POINTER;
+  }
+
+  static Read Failed(Read read) {
+    read.failed = true;
+    read.error = GetLastError();
+    return read;
+  }
+
   HANDLE handle_;
 };
 
@@ -64,6 +75,18 @@ const char* FileSubject(const char* path) {
 // the line reads the same on every system.
 const SystemError NOT_A_DISK_FILE{ERROR_NOT_SUPPORTED, false,
                                   "Not a disk file; only disk files are read."};
+
+// A signature near the end of a full buffer has its flags byte in the file's next bytes: that
+// one byte is read from the file, and the header found when the file holds it.
+InputFile::Read ReadFlagsPastBuffer(InputFile& file, HeaderScan& scan) {
+  unsigned char flags = 0;
+  const InputFile::Read read = file.ReadAt(scan.signature + FLAGS_OFFSET, &flags, 1);
+  if (read.size == 1) {
+    scan.found = true;
+    scan.flags = flags;
+  }
+  return read;
+}
 
 }  // namespace
 
@@ -92,8 +115,9 @@ void CheckOpenedDllFile(const char* path, void* handle) {
     ReportNotChecked(FileSubject(path), NOT_A_DISK_FILE);
     return;
   }
-  const InputFile::Read read = file.ReadUpTo(scanBuffer, sizeof scanBuffer);
-  const HeaderScan scan = ScanProjectHeader(scanBuffer, read.size);
+  InputFile::Read read = file.ReadAt(0, scanBuffer, sizeof scanBuffer);
+  HeaderScan scan = ScanProjectHeader(scanBuffer, read.size);
+  if (scan.flagsPastData && read.size == sizeof scanBuffer) read = ReadFlagsPastBuffer(file, scan);
   // A header found before the failure is judged; without one, the file was not checked.
   if (read.failed && !scan.found) {
     ReportNotChecked(FileSubject(path), Win32Error(read.error));

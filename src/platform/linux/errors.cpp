@@ -31,6 +31,7 @@ constexpr Message kMessages[] = {
     {ERROR_DISK_FULL, "The disk is full."},
     {ERROR_INSUFFICIENT_BUFFER, "The buffer is too small."},
     {ERROR_INVALID_NAME, "The name is not valid."},
+    {ERROR_NEGATIVE_SEEK, "The place asked for lies before the start of the file."},
     {ERROR_FILENAME_EXCED_RANGE, "The path is too long."},
     {ERROR_FILE_INVALID, "The file at this path is not the file the process has mapped."},
     {ERROR_CANT_RESOLVE_FILENAME,

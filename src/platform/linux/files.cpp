@@ -80,3 +80,22 @@ BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPO
   *read = static_cast<DWORD>(got);
   return TRUE;
 }
+
+DWORD WINAPI SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD moveMethod) {
+  const off_t move = distanceHigh == nullptr
+                         ? off_t{distance}
+                         : (off_t{*distanceHigh} << 32) | static_cast<DWORD>(distance);
+  const int whence = moveMethod == FILE_BEGIN     ? SEEK_SET
+                     : moveMethod == FILE_CURRENT ? SEEK_CUR
+                                                  : SEEK_END;
+  const off_t at = ::lseek(ObjectFromHandle<FileObject>(file)->fd, move, whence);
+  if (at < 0) {
+    // A place before the start of the file is the one move a disk file refuses.
+    SetLastError(errno == EINVAL ? ERROR_NEGATIVE_SEEK : Win32ErrorFromErrno(errno));
+    return INVALID_SET_FILE_POINTER;
+  }
+  if (distanceHigh != nullptr) *distanceHigh = static_cast<LONG>(at >> 32);
+  // A place whose low half is all ones reads as a failure but for the last error.
+  if (static_cast<DWORD>(at) == INVALID_SET_FILE_POINTER) SetLastError(ERROR_SUCCESS);
+  return static_cast<DWORD>(at);
+}

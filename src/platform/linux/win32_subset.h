@@ -264,8 +264,10 @@ BOOL WINAPI AdjustTokenPrivileges(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEG
 // ---- Code pages and narrow text ----------------------------------------------------------
 
 #define CP_ACP 0u
+#define CP_UTF8 65001u
 
 extern "C" {
+UINT WINAPI GetACP();
 int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int textBytes, LPWSTR wide,
                                int wideUnits);
 int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wideUnits, LPSTR text,

@@ -112,6 +112,8 @@ TEST_F(HostScanTest, NamesWhatAFailingCallLeavesOut) {
        {FaultPoint::CreateToolhelp32Snapshot, ERROR_ACCESS_DENIED, FALSE, 1, 1}},
       {"module snapshot 87 twice",
        {FaultPoint::CreateToolhelp32Snapshot, ERROR_INVALID_PARAMETER, FALSE, 2, 1}},
+      {"module snapshot and process list 87",
+       {FaultPoint::CreateToolhelp32Snapshot, ERROR_INVALID_PARAMETER, FALSE, 3, 1}},
       {"module snapshot 87 once",
        {FaultPoint::CreateToolhelp32Snapshot, ERROR_INVALID_PARAMETER, FALSE, 1, 1}},
       {"Module32First 299", {FaultPoint::Module32First, ERROR_PARTIAL_COPY}},

@@ -20,6 +20,13 @@ void PrintTimeLine() {
   if (local != nullptr) Report << FormatTimeLine(*local) << newline;
 }
 
+// Single-DLL mode checks its first argument alone; each further one is named as not checked,
+// so that a file given there never passes for one found fine.
+void ReportExtraArguments(int argc, const char* const* argv) {
+  for (int i = 2; i < argc; ++i)
+    ReportNotChecked(*argv[i] == '\0' ? "an empty argument" : argv[i], ONLY_FIRST_ARGUMENT);
+}
+
 void PrintAllClear(RunMode mode) {
   if (mode == RunMode::Default)
     PrintDefaultSummary();
@@ -72,6 +79,7 @@ int RunQuentix(int argc, const char* const* argv) {
       return 0;
     case RunMode::SingleDll:
       CheckDllFile(argv[1], SINGLE_DLL_TAG);
+      ReportExtraArguments(argc, argv);
       break;
   }
   CoUninitialize();

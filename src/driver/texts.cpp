@@ -14,6 +14,9 @@ void PrintLines(std::initializer_list<const char*> lines) {
 
 }  // namespace
 
+const SystemError ONLY_FIRST_ARGUMENT{ERROR_BAD_ARGUMENTS, false,
+                                      "Only the first argument is checked."};
+
 void PrintBanner() {
   PrintLines({
       "",

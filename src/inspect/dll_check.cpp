@@ -21,26 +21,25 @@ class InputFile {
 
   bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
 
+  // Only disk files are read: a pipe, console or device could keep a read waiting.
+  bool IsDiskFile() const { return GetFileType(handle_) == FILE_TYPE_DISK; }
+
   struct Read {
     std::size_t size = 0;         // bytes delivered
     bool failed = false;          // a read failed before the buffer was full or the file ended
     DWORD error = ERROR_SUCCESS;  // what it failed with
   };
 
-  // Fills buffer from the start of the file until it is full, the file ends or a read fails.
-  // Only disk files are read: a pipe, console or device could keep the read waiting, so it
-  // yields nothing.
-  Read ReadUpTo(unsigned char* buffer, std::size_t capacity) {
+  // Fills buffer from offset on until it is full, the file ends or a read fails. A file just
+  // opened is read from its start without a move.
+  Read ReadAt(std::size_t offset, unsigned char* buffer, std::size_t capacity) {
     Read read;
-    if (GetFileType(handle_) != FILE_TYPE_DISK) return read;
+    if (offset != 0 && !MoveTo(offset)) return Failed(read);
     while (read.size < capacity) {
       DWORD got = 0;
       if (!ReadFile(handle_, buffer + read.size, static_cast<DWORD>(capacity - read.size), &got,
-                    nullptr)) {
-        read.failed = true;
-        read.error = GetLastError();
-        break;
-      }
+                    nullptr))
+        return Failed(read);
       if (got == 0) break;
       read.size += got;
     }
@@ -48,6 +47,18 @@ class InputFile {
   }
 
  private:
+  // Offsets here lie within the first bytes of the file, far below 2 GiB.
+  bool MoveTo(std::size_t offset) {
+    return SetFilePointer(handle_, static_cast<LONG>(offset), nullptr, FILE_BEGIN) !=
+           INVALID_SET_FILE_POINTER;
+  }
+
+  static Read Failed(Read read) {
+    read.failed = true;
+    read.error = GetLastError();
+    return read;
+  }
+
   HANDLE handle_;
 };
 
@@ -58,6 +69,23 @@ unsigned char scanBuffer[SCAN_LIMIT];
 // A file is named by its path; an empty one would leave the line without a subject.
 const char* FileSubject(const char* path) {
   return *path == '\0' ? "an empty path" : path;
+}
+
+// What a file that is no disk file is not checked for. Its words are the report's own, so that
+// the line reads the same on every system.
+const SystemError NOT_A_DISK_FILE{ERROR_NOT_SUPPORTED, false,
+                                  "Not a disk file; only disk files are read."};
+
+// A signature near the end of a full buffer has its flags byte in the file's next bytes: that
+// one byte is read from the file, and the header found when the file holds it.
+InputFile::Read ReadFlagsPastBuffer(InputFile& file, HeaderScan& scan) {
+  unsigned char flags = 0;
+  const InputFile::Read read = file.ReadAt(scan.signature + FLAGS_OFFSET, &flags, 1);
+  if (read.size == 1) {
+    scan.found = true;
+    scan.flags = flags;
+  }
+  return read;
 }
 
 }  // namespace
@@ -83,8 +111,13 @@ void CheckOpenedDllFile(const char* path, void* handle) {
     ReportNotChecked(FileSubject(path), error);
     return;
   }
-  const InputFile::Read read = file.ReadUpTo(scanBuffer, sizeof scanBuffer);
-  const HeaderScan scan = ScanProjectHeader(scanBuffer, read.size);
+  if (!file.IsDiskFile()) {
+    ReportNotChecked(FileSubject(path), NOT_A_DISK_FILE);
+    return;
+  }
+  InputFile::Read read = file.ReadAt(0, scanBuffer, sizeof scanBuffer);
+  HeaderScan scan = ScanProjectHeader(scanBuffer, read.size);
+  if (scan.flagsPastData && read.size == sizeof scanBuffer) read = ReadFlagsPastBuffer(file, scan);
   // A header found before the failure is judged; without one, the file was not checked.
   if (read.failed && !scan.found) {
     ReportNotChecked(FileSubject(path), Win32Error(read.error));

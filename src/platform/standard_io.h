@@ -5,7 +5,7 @@
 #include <cstddef>
 
 // Puts standard output into byte-exact mode where the system has a text mode, and makes a
-// write to a closed pipe fail rather than end the process.
+// write that a closed pipe or a file-size limit refuses fail rather than end the process.
 void PrepareStandardOutput();
 
 // Write every byte, retrying short writes and waiting while a pipe is full. False, with the

@@ -24,6 +24,6 @@ std::string DescribeError(const SystemError& error) {
     std::snprintf(number, sizeof number, "0x%08lX", static_cast<unsigned long>(error.code));
   else
     std::snprintf(number, sizeof number, "%lu", static_cast<unsigned long>(error.code));
-  const std::string text = SystemText(error.code);
+  const std::string text = error.text != nullptr ? error.text : SystemText(error.code);
   return "error " + std::string(number) + (text.empty() ? "" : ": " + text);
 }

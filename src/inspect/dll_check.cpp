@@ -4,6 +4,7 @@
 #include "platform/files.h"
 #include "report/not_checked.h"
 #include "report/report.h"
+#include "report/report_texts.h"
 
 bool RecompileNeeded = false;
 
@@ -63,11 +64,10 @@ const char* FileSubject(const char* path) {
 }  // namespace
 
 void PrintProjectFlags(std::uint8_t flags) {
-  Report << ((flags & RETAINED_IN_MEMORY_BIT) ? "      Retained In Memory   :ON "
-                                              : "      Retained In Memory   :OFF ")
+  Report << ((flags & RETAINED_IN_MEMORY_BIT) ? RETAINED_IN_MEMORY_ON : RETAINED_IN_MEMORY_OFF)
          << endl;
-  Report << ((flags & UNATTENDED_EXECUTION_BIT) ? "      Unattended Execution :ON "
-                                                : "      Unattended Execution :OFF ")
+  Report << ((flags & UNATTENDED_EXECUTION_BIT) ? UNATTENDED_EXECUTION_ON
+                                                : UNATTENDED_EXECUTION_OFF)
          << endl;
 }
 
@@ -79,7 +79,7 @@ void CheckOpenedDllFile(const char* path, void* handle) {
   InputFile file(handle);
   if (!file.IsOpen()) {
     const SystemError error = LastWin32Error();
-    Report << "Unable to open: " << path << endl;
+    Report << UNABLE_TO_OPEN_LEAD << path << endl;
     ReportNotChecked(FileSubject(path), error);
     return;
   }
@@ -95,16 +95,16 @@ void CheckOpenedDllFile(const char* path, void* handle) {
       break;
     case DllVerdict::Fine:
       Report << endl;
-      Report << path << " is fine..." << endl;
+      Report << path << FINE_END << endl;
       PrintProjectFlags(scan.flags);
       break;
     case DllVerdict::Version5:
       Report << endl;
-      Report << path << " is a BR5 file..." << endl;
+      Report << path << VERSION5_END << endl;
       break;
     case DllVerdict::Recompile:
       PrintProjectFlags(scan.flags);
-      Report << "       " << path << " <<< Please Recompile!" << endl;
+      Report << RECOMPILE_LEAD << path << RECOMPILE_END << endl;
       RecompileNeeded = true;
       break;
   }

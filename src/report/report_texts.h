@@ -121,3 +121,18 @@ inline constexpr std::string_view PRIVILEGE_ADVICE_LINES[] = {
     "process was scanned. Run QUENTIX from an administrator's console on",
     "Windows; on Linux, run it as root or with the CAP_SYS_PTRACE capability.",
 };
+
+// ---- The verdict on one DLL file ----------------------------------------------------------
+
+// The two settings of a project-flags byte, one line each, on or off.
+inline constexpr std::string_view RETAINED_IN_MEMORY_ON = "      Retained In Memory   :ON ";
+inline constexpr std::string_view RETAINED_IN_MEMORY_OFF = "      Retained In Memory   :OFF ";
+inline constexpr std::string_view UNATTENDED_EXECUTION_ON = "      Unattended Execution :ON ";
+inline constexpr std::string_view UNATTENDED_EXECUTION_OFF = "      Unattended Execution :OFF ";
+
+// The path follows the lead-in, or is followed by the ending.
+inline constexpr std::string_view UNABLE_TO_OPEN_LEAD = "Unable to open: ";
+inline constexpr std::string_view FINE_END = " is fine...";
+inline constexpr std::string_view VERSION5_END = " is a BR5 file...";
+inline constexpr std::string_view RECOMPILE_LEAD = "       ";
+inline constexpr std::string_view RECOMPILE_END = " <<< Please Recompile!";

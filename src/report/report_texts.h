@@ -136,3 +136,25 @@ inline constexpr std::string_view FINE_END = " is fine...";
 inline constexpr std::string_view VERSION5_END = " is a BR5 file...";
 inline constexpr std::string_view RECOMPILE_LEAD = "       ";
 inline constexpr std::string_view RECOMPILE_END = " <<< Please Recompile!";
+
+// ---- The running-host scan ----------------------------------------------------------------
+
+// The announcement's two lines; the machine name stands between MACHINE_LEAD and MACHINE_END.
+inline constexpr std::string_view HOSTS_ANNOUNCEMENT =
+    "Scanning IIS, all Medium & High Isolation web applications";
+inline constexpr std::string_view HOSTS_MACHINE_LEAD = "and all running COM+ server packages on ";
+inline constexpr std::string_view MACHINE_END = "...";
+// In place of the announcement when the debug privilege is refused.
+inline constexpr std::string_view PRIVILEGE_ERROR_LINES[] = {
+    "Error Detected: TOKEN_ADJUST_PRIVILEGES ",
+    "Program cannot scan IIS and running packages. ",
+};
+// A host's heading: HOST_LEAD, the executable's name, HOST_PID_LEAD, the process id and
+// HOST_PID_END. The first package's name completes the line, and each further one has a line of
+// its own; a host without one gets SYSTEM_PACKAGE, which leaves the line open for what the
+// check of its first module prints.
+inline constexpr std::string_view HOST_LEAD = "Scanning ";
+inline constexpr std::string_view HOST_PID_LEAD = " (PID:";
+inline constexpr std::string_view HOST_PID_END = ") ";
+inline constexpr std::string_view SYSTEM_PACKAGE = " System Package ";
+inline constexpr std::string_view WEB_SERVER_PACKAGE = "IIS In-Process Applications";

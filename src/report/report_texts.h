@@ -158,3 +158,14 @@ inline constexpr std::string_view HOST_PID_LEAD = " (PID:";
 inline constexpr std::string_view HOST_PID_END = ") ";
 inline constexpr std::string_view SYSTEM_PACKAGE = " System Package ";
 inline constexpr std::string_view WEB_SERVER_PACKAGE = "IIS In-Process Applications";
+
+// ---- The catalog walk ---------------------------------------------------------------------
+
+inline constexpr std::string_view CATALOG_MACHINE_LEAD = "Opening the COM+ catalog on ";
+// An application's heading: APPLICATION_LEAD, its name, COMPONENT_COUNT_LEAD, the count and the
+// singular or plural end. Each component follows on a line of its own.
+inline constexpr std::string_view APPLICATION_LEAD = "Scanning ";
+inline constexpr std::string_view COMPONENT_COUNT_LEAD = " (";
+inline constexpr std::string_view ONE_COMPONENT_END = " component)";
+inline constexpr std::string_view COMPONENTS_END = " components)";
+inline constexpr std::string_view PROGID_LEAD = "   ProgID: ";

@@ -169,3 +169,22 @@ inline constexpr std::string_view COMPONENT_COUNT_LEAD = " (";
 inline constexpr std::string_view ONE_COMPONENT_END = " component)";
 inline constexpr std::string_view COMPONENTS_END = " components)";
 inline constexpr std::string_view PROGID_LEAD = "   ProgID: ";
+
+// ---- What could not be checked ------------------------------------------------------------
+
+// NOT_CHECKED_LEAD, what was not checked, ERROR_OPEN, the error, ERROR_CLOSE. The error is
+// ERROR_LEAD and its number (decimal, or 0x and eight hexadecimal digits for an HRESULT), then
+// ERROR_TEXT_LEAD and the system's text for it where the system has one.
+inline constexpr std::string_view NOT_CHECKED_LEAD = "Not checked: ";
+inline constexpr std::string_view ERROR_OPEN = " (";
+inline constexpr std::string_view ERROR_CLOSE = ")";
+inline constexpr std::string_view ERROR_LEAD = "error ";
+inline constexpr std::string_view ERROR_TEXT_LEAD = ": ";
+
+// ---- The time line ------------------------------------------------------------------------
+
+// asctime's names; a day or month out of range is shown as UNKNOWN_TIME_NAME.
+inline constexpr std::string_view DAY_NAMES[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+inline constexpr std::string_view MONTH_NAMES[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+inline constexpr std::string_view UNKNOWN_TIME_NAME = "???";

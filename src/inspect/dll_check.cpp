@@ -10,48 +10,6 @@ bool RecompileNeeded = false;
 
 namespace {
 
-// The one owner of a file opened for the check.
-class InputFile {
- public:
-  explicit InputFile(HANDLE handle) : handle_(handle) {}
-  InputFile(const InputFile&) = delete;
-  InputFile& operator=(const InputFile&) = delete;
-  ~InputFile() {
-    if (IsOpen()) CloseHandle(handle_);
-  }
-
-  bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
-
-  struct Read {
-    std::size_t size = 0;         // bytes delivered
-    bool failed = false;          // a read failed before the buffer was full or the file ended
-    DWORD error = ERROR_SUCCESS;  // what it failed with
-  };
-
-  // Fills buffer from the start of the file until it is full, the file ends or a read fails.
-  // Only disk files are read: a pipe, console or device could keep the read waiting, so it
-  // yields nothing.
-  Read ReadUpTo(unsigned char* buffer, std::size_t capacity) {
-    Read read;
-    if (GetFileType(handle_) != FILE_TYPE_DISK) return read;
-    while (read.size < capacity) {
-      DWORD got = 0;
-      if (!ReadFile(handle_, buffer + read.size, static_cast<DWORD>(capacity - read.size), &got,
-                    nullptr)) {
-        read.failed = true;
-        read.error = GetLastError();
-        break;
-      }
-      if (got == 0) break;
-      read.size += got;
-    }
-    return read;
-  }
-
- private:
-  HANDLE handle_;
-};
-
 // The bytes of one check. One buffer serves every check (there is one thread), and it is not
 // on the stack, which may be small.
 unsigned char scanBuffer[SCAN_LIMIT];

@@ -1,5 +1,7 @@
-// Opening the files the check reads.
+// Opening and reading the files the program reads: DLL files and reports.
 #pragma once
+
+#include <cstddef>
 
 #include "platform/win32.h"
 
@@ -12,3 +14,31 @@ HANDLE OpenFileForReading(LPCSTR path);
 // the process has loaded. On Windows that is the file at the entry's path; where a path can
 // name another file by now, this system opens the loaded file itself, or fails.
 HANDLE OpenModuleFile(HANDLE snapshot, const MODULEENTRY32& entry);
+
+// The one owner of a file opened for reading.
+class InputFile {
+ public:
+  explicit InputFile(HANDLE handle) : handle_(handle) {}
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+  ~InputFile() {
+    if (IsOpen()) CloseHandle(handle_);
+  }
+
+  bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+  // Only disk files are read: a pipe, console or device could keep a read waiting.
+  bool IsDiskFile() const { return GetFileType(handle_) == FILE_TYPE_DISK; }
+
+  struct Read {
+    std::size_t size = 0;         // bytes delivered
+    bool failed = false;          // a read failed before the buffer was full or the file ended
+    DWORD error = ERROR_SUCCESS;  // what it failed with
+  };
+
+  // Fills buffer from where the last read ended (the start of the file at first) until it is
+  // full, the file ends or a read fails. A file that is no disk file yields nothing.
+  Read ReadUpTo(unsigned char* buffer, std::size_t capacity);
+
+ private:
+  HANDLE handle_;
+};

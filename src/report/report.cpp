@@ -1,25 +1,13 @@
 #include "report/report.h"
 
 #include "platform/standard_io.h"
+#include "report/escaped_bytes.h"
 #include "report/system_error.h"
 
 namespace {
 
 bool WriteToStandardOutput(const char* data, std::size_t size, void*) {
   return WriteAllToStandardOutput(data, size);
-}
-
-bool IsControlByte(char c) {
-  const auto byte = static_cast<unsigned char>(c);
-  return byte < 0x20 || byte == 0x7F;
-}
-
-void AppendEscaped(std::string& out, char c) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  const auto byte = static_cast<unsigned char>(c);
-  out += "\\x";
-  out += kDigits[byte >> 4];
-  out += kDigits[byte & 0x0F];
 }
 
 [[noreturn]] void EndOnWriteFailure() {
@@ -40,7 +28,7 @@ ReportStream& ReportStream::operator<<(std::string_view text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (!IsControlByte(text[i])) continue;
     pending_.append(text.substr(start, i - start));
-    AppendEscaped(pending_, text[i]);
+    AppendEscapedByte(pending_, text[i]);
     start = i + 1;
   }
   pending_.append(text.substr(start));

@@ -5,6 +5,19 @@
 
 #include "platform/win32.h"
 
+// What this system's paths put between a folder and a name in it, and what it also takes there.
+#if defined(_WIN32)
+inline constexpr char PATH_SEPARATOR = '\\';
+inline bool IsPathSeparator(char c) {
+  return c == '\\' || c == '/';
+}
+#else
+inline constexpr char PATH_SEPARATOR = '/';
+inline bool IsPathSeparator(char c) {
+  return c == '/';
+}
+#endif
+
 // Opens an existing file for reading only, byte for byte, sharing it with every other reader
 // and writer: CreateFileA with those arguments. INVALID_HANDLE_VALUE, with the last error set,
 // when it cannot be opened.

@@ -46,7 +46,7 @@ th, td { text-align: left; vertical-align: top; padding: 6px 10px; border-bottom
 th { background: var(--shade); font-weight: 600; white-space: nowrap; }
 td.server, td.time { white-space: nowrap; }
 td.number, th.number { text-align: right; }
-.path { font-family: "Consolas", "DejaVu Sans Mono", monospace; font-size: 13px; word-break: break-all; }
+.path { font-family: "Consolas", "DejaVu Sans Mono", monospace; font-size: 13px; overflow-wrap: anywhere; }
 .state { display: inline-block; padding: 1px 10px; border-radius: 999px; color: #fff;
   background: var(--tone); font-weight: 600; white-space: nowrap; }
 .state-clean { --tone: var(--clean); }
@@ -63,7 +63,9 @@ footer { padding: 0 32px 24px; color: #475569; font-size: 12px; }
   body { background: #fff; font-size: 10pt; }
   header { background: #fff; color: #000; padding: 0 0 8pt; border-bottom: 2pt solid #000; }
   header p, .tile .what { color: #000; }
-  .tile { background: #fff; border: 1pt solid #000; border-left: 6pt solid var(--tone); }
+  .tile { min-width: 0; padding: 3pt 10pt; background: #fff; border: 1pt solid #000;
+    border-left: 6pt solid var(--tone); }
+  .tile .count { display: inline; font-size: 14pt; margin-right: 6pt; }
   main, footer { padding: 0; }
   section { box-shadow: none; padding: 0; margin-top: 14pt; }
   .state { color: #000; background: #fff; border: 1.5pt solid var(--tone); }

@@ -14,14 +14,10 @@ import subprocess
 import sys
 import tempfile
 
-if os.getpid() != 1:
-    if os.geteuid() == 0 and subprocess.run(["unshare", "--pid", "--fork", "--mount-proc", "true"],
-                                            capture_output=True).returncode == 0:
-        os.execvp("unshare", ["unshare", "--pid", "--fork", "--mount-proc", "--kill-child",
-                              sys.executable] + sys.argv)
-    print("the scans need root and a process-id namespace of their own")
-    sys.exit(77)
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import scanning  # noqa: E402
 
+scanning.enter_own_namespace()
 quentix, summary, build = sys.argv[1:4]
 work = tempfile.mkdtemp(prefix="quentix-summary-")
 samples = os.path.join(work, "samples")
@@ -43,10 +39,8 @@ report("single-recompile", sample("recompile.dll"))
 report("single-version5", sample("version5.dll"))
 report("single-missing", sample("gone.dll"))
 report("help", "/?")
-host = subprocess.Popen([os.path.join(build, "tools", "sample_host"), sample("recompile.dll"),
-                         sample("fine.dll")], stdout=subprocess.PIPE)
+host = scanning.start_sample_host(build, sample("recompile.dll"), sample("fine.dll"))
 try:
-    host.stdout.readline()  # "ready"
     report("default")
     report("catalog", "/sc")
 finally:

@@ -7,11 +7,13 @@
 
 namespace {
 
-std::string CsvValue(const FieldValue& value) {
-  if (const auto* text = std::get_if<std::string_view>(&value)) return CsvField(*text);
-  if (const auto* number = std::get_if<std::uint64_t>(&value)) return std::to_string(*number);
-  if (const auto* flag = std::get_if<bool>(&value)) return *flag ? "true" : "false";
-  return {};
+void AppendCsvValue(std::string& record, const FieldValue& value) {
+  if (const auto* text = std::get_if<std::string_view>(&value))
+    AppendCsvField(record, *text);
+  else if (const auto* number = std::get_if<std::uint64_t>(&value))
+    record += std::to_string(*number);
+  else if (const auto* flag = std::get_if<bool>(&value))
+    record += *flag ? "true" : "false";
 }
 
 class CsvWriter final : public FleetWriter {
@@ -27,9 +29,9 @@ class CsvWriter final : public FleetWriter {
     std::string record;
     for (const FindingField& field : FINDING_FIELDS) {
       if (&field != FINDING_FIELDS) record += ',';
-      record += CsvValue(field.value(report, finding));
+      AppendCsvValue(record, field.value(report, finding));
     }
-    file_.Write(record + "\r\n");
+    file_.Write(record.append("\r\n"));
   }
 
   void WriteReport(const ReportSource&, const ReportOutcome&) override {}

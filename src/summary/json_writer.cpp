@@ -12,7 +12,7 @@ class JsonObject {
     text_ += text_.size() == 1 ? "\"" : ",\"";
     text_.append(name).append("\":");
     if (const auto* text = std::get_if<std::string_view>(&value))
-      text_ += JsonString(*text);
+      AppendJsonString(text_, *text);
     else if (const auto* number = std::get_if<std::uint64_t>(&value))
       text_ += std::to_string(*number);
     else if (const auto* flag = std::get_if<bool>(&value))
@@ -21,7 +21,8 @@ class JsonObject {
       text_ += "null";
     return *this;
   }
-  std::string Line() const { return text_ + "}\n"; }
+  // The object's line, once every field is in.
+  const std::string& Line() { return text_ += "}\n"; }
 
  private:
   std::string text_ = "{";

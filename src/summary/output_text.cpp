@@ -1,5 +1,7 @@
 #include "summary/output_text.h"
 
+#include <algorithm>
+
 #include "report/escaped_bytes.h"
 
 namespace {
@@ -25,6 +27,12 @@ std::size_t Utf8CharacterLength(std::string_view text) {
   return 0;
 }
 
+// Whether text holds one of chars from from on.
+bool HoldsAnyOf(const std::string& text, std::size_t from, std::string_view chars) {
+  return std::find_first_of(text.begin() + static_cast<std::ptrdiff_t>(from), text.end(),
+                            chars.begin(), chars.end()) != text.end();
+}
+
 }  // namespace
 
 std::string PrintableText(std::string_view text) {
@@ -38,39 +46,59 @@ std::string PrintableText(std::string_view text) {
   return shown;
 }
 
+void AppendUtf8Text(std::string& out, std::string_view text) {
+  std::size_t kept = 0;  // the bytes before it are in out
+  for (std::size_t at = 0; at < text.size();) {
+    const auto byte = static_cast<unsigned char>(text[at]);
+    const std::size_t length = byte >= 0x20 && byte < 0x7F ? 1
+                               : IsControlByte(text[at])   ? 0
+                                                           : Utf8CharacterLength(text.substr(at));
+    if (length > 0) {
+      at += length;
+      continue;
+    }
+    out.append(text.substr(kept, at - kept));
+    AppendEscapedByte(out, text[at]);
+    kept = ++at;
+  }
+  out.append(text.substr(kept));
+}
+
 std::string Utf8Text(std::string_view text) {
   std::string shown;
-  while (!text.empty()) {
-    const std::size_t length = IsControlByte(text[0]) ? 0 : Utf8CharacterLength(text);
-    if (length == 0) {
-      AppendEscapedByte(shown, text[0]);
-      text.remove_prefix(1);
-    } else {
-      shown.append(text.substr(0, length));
-      text.remove_prefix(length);
-    }
-  }
+  AppendUtf8Text(shown, text);
   return shown;
 }
 
-std::string JsonString(std::string_view text) {
-  std::string json = "\"";
-  for (char c : Utf8Text(text)) {
-    if (c == '"' || c == '\\') json += '\\';
-    json += c;
+// The text is made UTF-8 where it is appended, and written again, escaped, only where it holds
+// what must be: it rarely does.
+void AppendJsonString(std::string& out, std::string_view text) {
+  out += '"';
+  const std::size_t start = out.size();
+  AppendUtf8Text(out, text);
+  if (HoldsAnyOf(out, start, "\"\\")) {
+    const std::string utf8 = out.substr(start);
+    out.resize(start);
+    for (char c : utf8) {
+      if (c == '"' || c == '\\') out += '\\';
+      out += c;
+    }
   }
-  return json + '"';
+  out += '"';
 }
 
-std::string CsvField(std::string_view text) {
-  const std::string field = Utf8Text(text);
-  if (!field.empty() && field.find_first_of(",\"") == std::string::npos) return field;
-  std::string quoted = "\"";
+void AppendCsvField(std::string& out, std::string_view text) {
+  const std::size_t start = out.size();
+  AppendUtf8Text(out, text);
+  if (out.size() > start && !HoldsAnyOf(out, start, ",\"")) return;
+  const std::string field = out.substr(start);
+  out.resize(start);
+  out += '"';
   for (char c : field) {
-    if (c == '"') quoted += '"';
-    quoted += c;
+    if (c == '"') out += '"';
+    out += c;
   }
-  return quoted + '"';
+  out += '"';
 }
 
 std::string HtmlText(std::string_view text) {

@@ -12,13 +12,14 @@ std::string PrintableText(std::string_view text);
 
 // The text as valid UTF-8 without control bytes: every byte that is not part of a UTF-8
 // character, and every control byte, as \xHH.
+void AppendUtf8Text(std::string& out, std::string_view text);
 std::string Utf8Text(std::string_view text);
 
 // A JSON string of the text: quoted, valid UTF-8.
-std::string JsonString(std::string_view text);
+void AppendJsonString(std::string& out, std::string_view text);
 
 // An RFC 4180 field of the text: quoted when it holds a comma, a quote or nothing at all.
-std::string CsvField(std::string_view text);
+void AppendCsvField(std::string& out, std::string_view text);
 
 // The text for an HTML page, its markup characters as entities.
 std::string HtmlText(std::string_view text);

@@ -211,10 +211,22 @@ TEST(OutputText, IsValidUtf8AndQuotedWhereItMustBe) {
       "caf\xC3\xA9 caf\\xE9 \xE2\x82\xAC \xF0\x9F\x98\x80 \\xC0\\xAF \\xED\\xA0\\x80 \\x7F");
   EXPECT_EQ(Utf8Text("\xF4\x90\x80\x80\xE2\x82"), "\\xF4\\x90\\x80\\x80\\xE2\\x82");
   EXPECT_EQ(PrintableText("a\tb\xE9"), "a\\x09b\xE9");
-  EXPECT_EQ(JsonString("C:\\a \"b\"\n"), "\"C:\\\\a \\\"b\\\"\\\\x0A\"");
-  EXPECT_EQ(CsvField("a,b \"c\""), "\"a,b \"\"c\"\"\"");
-  EXPECT_EQ(CsvField(""), "\"\"");
-  EXPECT_EQ(CsvField("C:\\x.dll"), "C:\\x.dll");
+  const auto json = [](std::string_view text) {
+    std::string out = "{";
+    AppendJsonString(out, text);
+    return out;
+  };
+  EXPECT_EQ(json("C:\\a \"b\"\n"), "{\"C:\\\\a \\\"b\\\"\\\\x0A\"");
+  EXPECT_EQ(json("\xE9"), "{\"\\\\xE9\"");
+  const auto csv = [](std::string_view text) {
+    std::string out = "x,";
+    AppendCsvField(out, text);
+    return out;
+  };
+  EXPECT_EQ(csv("a,b \"c\""), "x,\"a,b \"\"c\"\"\"");
+  EXPECT_EQ(csv(""), "x,\"\"");
+  EXPECT_EQ(csv("C:\\x.dll"), "x,C:\\x.dll");
+  EXPECT_EQ(csv("\"\xE9"), "x,\"\"\"\\xE9\"");
   EXPECT_EQ(HtmlText("<a href='x'>&\"</a>"), "&lt;a href=&#39;x&#39;&gt;&amp;&quot;&lt;/a&gt;");
 }
 

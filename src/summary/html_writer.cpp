@@ -4,9 +4,9 @@
 // The page holds one row per server and each DLL to recompile once, with its servers. The items
 // not checked, which can be many, wait in a temporary file until the page is written.
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -135,8 +135,7 @@ class HtmlWriter final : public FleetWriter {
   HtmlWriter& operator=(const HtmlWriter&) = delete;
 
   void WriteFinding(const ReportSource& report, const Finding& finding) override {
-    if (finding.verdict == Verdict::Recompile)
-      recompile_[std::string(finding.path)].insert(report.server);
+    if (finding.verdict == Verdict::Recompile) RecompileOn(finding.path, report.server);
     if (finding.verdict != Verdict::NotChecked) return;
     ++notChecked_;
     const std::string row = "<tr>" + Cell(HtmlText(report.server)) + Cell(PlaceOf(finding)) +
@@ -227,7 +226,14 @@ class HtmlWriter final : public FleetWriter {
       file_.Write("<p class=\"none\">No report read names a DLL to recompile.</p>\n</section>\n");
       return;
     }
-    std::vector<const std::pair<const std::string, std::set<std::string>>*> dlls;
+    // Each DLL's servers in the order of their names, each once.
+    for (auto& [path, servers] : recompile_) {
+      std::sort(servers.begin(), servers.end(), [&](std::uint32_t a, std::uint32_t b) {
+        return *serverNames_[a] < *serverNames_[b];
+      });
+      servers.erase(std::unique(servers.begin(), servers.end()), servers.end());
+    }
+    std::vector<const std::pair<const std::string, std::vector<std::uint32_t>>*> dlls;
     for (const auto& dll : recompile_) dlls.push_back(&dll);
     std::stable_sort(dlls.begin(), dlls.end(), [](const auto* a, const auto* b) {
       return a->second.size() > b->second.size();
@@ -237,8 +243,8 @@ class HtmlWriter final : public FleetWriter {
         "</thead>\n<tbody>\n");
     for (const auto* dll : dlls) {
       std::string servers;
-      for (const std::string& server : dll->second)
-        servers += (servers.empty() ? "" : ", ") + HtmlText(server);
+      for (std::uint32_t server : dll->second)
+        servers += (servers.empty() ? "" : ", ") + HtmlText(*serverNames_[server]);
       file_.Write("<tr>" + Cell(HtmlText(dll->first), "path") +
                   Cell(std::to_string(dll->second.size()), "number") + Cell(servers) + "</tr>\n");
     }
@@ -271,8 +277,22 @@ class HtmlWriter final : public FleetWriter {
   std::FILE* spill_;
   bool spillFailed_ = false;
   std::size_t notChecked_ = 0;
+  // Where each DLL is to be recompiled, by the servers' numbers: a fleet's servers, each named
+  // once however many DLLs it has.
+  void RecompileOn(std::string_view path, const std::string& server) {
+    const auto [named, added] =
+        serverNumbers_.try_emplace(server, static_cast<std::uint32_t>(serverNames_.size()));
+    if (added) serverNames_.push_back(&named->first);
+    auto dll = recompile_.find(path);
+    if (dll == recompile_.end()) dll = recompile_.emplace(path, std::vector<std::uint32_t>{}).first;
+    std::vector<std::uint32_t>& on = dll->second;
+    if (on.empty() || on.back() != named->second) on.push_back(named->second);
+  }
+
   std::vector<Server> servers_;
-  std::map<std::string, std::set<std::string>> recompile_;
+  std::map<std::string, std::uint32_t> serverNumbers_;
+  std::vector<const std::string*> serverNames_;
+  std::map<std::string, std::vector<std::uint32_t>, std::less<>> recompile_;
 };
 
 }  // namespace

@@ -41,3 +41,10 @@ std::string_view NameOf(ReportState state) {
   }
   return {};
 }
+
+std::string WordsOf(ReportState state) {
+  std::string words(NameOf(state));
+  for (char& c : words)
+    if (c == '-') c = ' ';
+  return words;
+}

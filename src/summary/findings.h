@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 // Where in the run a finding was made.
@@ -42,3 +43,5 @@ enum class ReportState { Clean, Recompile, Incomplete, CutShort, NotAReport };
 std::string_view NameOf(Source source);
 std::string_view NameOf(Verdict verdict);
 std::string_view NameOf(ReportState state);
+// The state in words, for people: "cut short" for "cut-short".
+std::string WordsOf(ReportState state);

@@ -36,20 +36,14 @@ std::optional<std::string> FeedReport(const std::string& path, ReportReader& rea
   }
 }
 
+// The state, and for one with DLLs to recompile or items not checked, how many.
 std::string StateWords(const ReportOutcome& outcome) {
-  switch (outcome.state) {
-    case ReportState::Clean:
-      return "clean";
-    case ReportState::Recompile:
-      return "recompile " + std::to_string(outcome.recompile);
-    case ReportState::Incomplete:
-      return "incomplete " + std::to_string(outcome.notChecked);
-    case ReportState::CutShort:
-      return "cut short";
-    case ReportState::NotAReport:
-      return "not a report";
-  }
-  return {};
+  const std::string words = WordsOf(outcome.state);
+  if (outcome.state == ReportState::Recompile)
+    return words + " " + std::to_string(outcome.recompile);
+  if (outcome.state == ReportState::Incomplete)
+    return words + " " + std::to_string(outcome.notChecked);
+  return words;
 }
 
 bool IsReportName(std::string_view name) {
@@ -159,14 +153,9 @@ int FleetSummary::Finish() {
   std::size_t reports = 0;
   for (std::size_t count : counts_) reports += count;
   std::string total = std::to_string(reports) + (reports == 1 ? " report: " : " reports: ");
-  static constexpr ReportState STATES[] = {ReportState::Clean, ReportState::Recompile,
-                                           ReportState::Incomplete, ReportState::CutShort,
-                                           ReportState::NotAReport};
-  static constexpr std::string_view WORDS[] = {"clean", "recompile", "incomplete", "cut short",
-                                               "not a report"};
-  for (std::size_t i = 0; i < std::size(STATES); ++i)
-    total += (i == 0 ? "" : ", ") + std::to_string(counts_[static_cast<int>(STATES[i])]) + " " +
-             std::string(WORDS[i]);
+  for (std::size_t state = 0; state < std::size(counts_); ++state)
+    total += (state == 0 ? "" : ", ") + std::to_string(counts_[state]) + " " +
+             WordsOf(static_cast<ReportState>(state));
   Say(total);
 
   for (FleetWriter* output : outputs_) {

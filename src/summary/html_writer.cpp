@@ -83,20 +83,10 @@ constexpr ReportState STATE_ORDER[] = {ReportState::NotAReport, ReportState::Cut
                                        ReportState::Incomplete, ReportState::Recompile,
                                        ReportState::Clean};
 
-std::string_view StateTitle(ReportState state) {
-  switch (state) {
-    case ReportState::Clean:
-      return "Clean";
-    case ReportState::Recompile:
-      return "Recompile";
-    case ReportState::Incomplete:
-      return "Incomplete";
-    case ReportState::CutShort:
-      return "Cut short";
-    case ReportState::NotAReport:
-      return "Not a report";
-  }
-  return {};
+std::string StateTitle(ReportState state) {
+  std::string title = WordsOf(state);
+  title[0] = static_cast<char>(title[0] - 'a' + 'A');
+  return title;
 }
 
 std::size_t Severity(ReportState state) {
@@ -184,8 +174,7 @@ class HtmlWriter final : public FleetWriter {
     for (ReportState state : STATE_ORDER)
       file_.Write("<li class=\"tile state-" + std::string(NameOf(state)) +
                   "\"><span class=\"count\">" + std::to_string(counts[Severity(state)]) +
-                  "</span><span class=\"what\">" + std::string(StateTitle(state)) +
-                  "</span></li>\n");
+                  "</span><span class=\"what\">" + StateTitle(state) + "</span></li>\n");
     file_.Write("</ul>\n</header>\n");
   }
 
@@ -200,8 +189,7 @@ class HtmlWriter final : public FleetWriter {
     for (const Server& server : servers_) {
       const ReportOutcome& outcome = server.outcome;
       const std::string state(NameOf(outcome.state));
-      std::string words =
-          "<span class=\"state\">" + std::string(StateTitle(outcome.state)) + "</span>";
+      std::string words = "<span class=\"state\">" + StateTitle(outcome.state) + "</span>";
       if (!outcome.reason.empty()) {
         const std::string where =
             outcome.line == 0 ? "" : "line " + std::to_string(outcome.line) + ": ";

@@ -119,7 +119,8 @@ void FleetSummary::SummariseFolder(const std::string& folder) {
 }
 
 void FleetSummary::Summarise(const ReportSource& report) {
-  if (!servers_.insert(report.server).second)
+  // Servers are named as Windows names machines: without regard to letter case.
+  if (!servers_.insert(LowerAsciiText(report.server)).second)
     Complain(PrintableText(report.server) + ": a second report, " + PrintableText(report.path));
 
   ReportOutcome outcome;

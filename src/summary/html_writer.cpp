@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "report/ascii_text.h"
 #include "summary/output_text.h"
 #include "summary/writers.h"
 
@@ -217,7 +218,7 @@ class HtmlWriter final : public FleetWriter {
     // Each DLL's servers in the order of their names, each once.
     for (auto& [path, servers] : recompile_) {
       std::sort(servers.begin(), servers.end(), [&](std::uint32_t a, std::uint32_t b) {
-        return *serverNames_[a] < *serverNames_[b];
+        return serverNames_[a] < serverNames_[b];
       });
       servers.erase(std::unique(servers.begin(), servers.end()), servers.end());
     }
@@ -232,7 +233,7 @@ class HtmlWriter final : public FleetWriter {
     for (const auto* dll : dlls) {
       std::string servers;
       for (std::uint32_t server : dll->second)
-        servers += (servers.empty() ? "" : ", ") + HtmlText(*serverNames_[server]);
+        servers += (servers.empty() ? "" : ", ") + HtmlText(serverNames_[server]);
       file_.Write("<tr>" + Cell(HtmlText(dll->first), "path") +
                   Cell(std::to_string(dll->second.size()), "number") + Cell(servers) + "</tr>\n");
     }
@@ -266,11 +267,11 @@ class HtmlWriter final : public FleetWriter {
   bool spillFailed_ = false;
   std::size_t notChecked_ = 0;
   // Where each DLL is to be recompiled, by the servers' numbers: a fleet's servers, each named
-  // once however many DLLs it has.
+  // once however many DLLs it has, and without regard to letter case, as Windows names them.
   void RecompileOn(std::string_view path, const std::string& server) {
-    const auto [named, added] =
-        serverNumbers_.try_emplace(server, static_cast<std::uint32_t>(serverNames_.size()));
-    if (added) serverNames_.push_back(&named->first);
+    const auto [named, added] = serverNumbers_.try_emplace(
+        LowerAsciiText(server), static_cast<std::uint32_t>(serverNames_.size()));
+    if (added) serverNames_.push_back(server);
     auto dll = recompile_.find(path);
     if (dll == recompile_.end()) dll = recompile_.emplace(path, std::vector<std::uint32_t>{}).first;
     std::vector<std::uint32_t>& on = dll->second;
@@ -278,8 +279,8 @@ class HtmlWriter final : public FleetWriter {
   }
 
   std::vector<Server> servers_;
-  std::map<std::string, std::uint32_t> serverNumbers_;
-  std::vector<const std::string*> serverNames_;
+  std::map<std::string, std::uint32_t> serverNumbers_;  // by the name in lower case
+  std::vector<std::string> serverNames_;                // as first seen
   std::map<std::string, std::vector<std::uint32_t>, std::less<>> recompile_;
 };
 

@@ -448,7 +448,7 @@ bool ReportReader::ReadApplicationHeading(std::string_view line) {
   if (countAt == std::string_view::npos) return false;
   std::string_view count = body->substr(countAt + COMPONENT_COUNT_LEAD.size());
   if (count.starts_with('-')) count.remove_prefix(1);
-  if (!AllDigits(count) || count.size() > 10 || one != (count == "1")) return false;
+  if (!AllDigits(count) || one != (count == "1")) return false;
   application_ = body->substr(0, countAt);
   return true;
 }

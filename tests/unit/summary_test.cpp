@@ -1,13 +1,18 @@
 // The reader of reports on small inputs: what each form of line gives, and one input per way a
-// file can fail to be a whole report. The golden reports and reports of the built quentix are
-// read back by the summary's round trip (tests/summary).
+// file can fail to be a whole report; the outputs' text; the page's count of servers. The golden
+// reports and reports of the built quentix are read back by the summary's round trip
+// (tests/summary).
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "summary/output_text.h"
 #include "summary/report_reader.h"
+#include "summary/writers.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -210,6 +215,7 @@ TEST(OutputText, IsValidUtf8AndQuotedWhereItMustBe) {
       Utf8Text("caf\xC3\xA9 caf\xE9 \xE2\x82\xAC \xF0\x9F\x98\x80 \xC0\xAF \xED\xA0\x80 \x7F"),
       "caf\xC3\xA9 caf\\xE9 \xE2\x82\xAC \xF0\x9F\x98\x80 \\xC0\\xAF \\xED\\xA0\\x80 \\x7F");
   EXPECT_EQ(Utf8Text("\xF4\x90\x80\x80\xE2\x82"), "\\xF4\\x90\\x80\\x80\\xE2\\x82");
+  EXPECT_EQ(Utf8Text("\xE0\xA0\x80 \xF0\x9F\x98"), "\xE0\xA0\x80 \\xF0\\x9F\\x98");
   EXPECT_EQ(PrintableText("a\tb\xE9"), "a\\x09b\xE9");
   const auto json = [](std::string_view text) {
     std::string out = "{";
@@ -228,6 +234,33 @@ TEST(OutputText, IsValidUtf8AndQuotedWhereItMustBe) {
   EXPECT_EQ(csv("C:\\x.dll"), "x,C:\\x.dll");
   EXPECT_EQ(csv("\"\xE9"), "x,\"\"\"\\xE9\"");
   EXPECT_EQ(HtmlText("<a href='x'>&\"</a>"), "&lt;a href=&#39;x&#39;&gt;&amp;&quot;&lt;/a&gt;");
+}
+
+// A DLL is to be recompiled on each server once, however many reports name it there and
+// whatever the letter case of their names.
+TEST(FleetPage, CountsEachServerOncePerDll) {
+  TempFolder folder;
+  const std::string page = (folder.Path() / "page.html").string();
+  OutputFile file(page);
+  const auto writer = MakeHtmlWriter(file);
+  Finding finding;
+  finding.verdict = Verdict::Recompile;
+  finding.path = "C:\\Shop.dll";
+  for (const char* server : {"web02", "web01", "WEB02"}) {
+    const ReportSource report{server, std::string(server) + ".txt"};
+    writer->WriteFinding(report, finding);
+    writer->WriteFinding(report, finding);
+    ReportOutcome outcome;
+    outcome.state = ReportState::Recompile;
+    writer->WriteReport(report, outcome);
+  }
+  std::string error;
+  ASSERT_TRUE(writer->Finish(error)) << error;
+  std::ifstream in(page);
+  const std::string html{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  EXPECT_NE(html.find(">C:\\Shop.dll</td><td class=\"number\">2</td><td>web01, web02</td>"),
+            std::string::npos)
+      << html;
 }
 
 }  // namespace

@@ -59,12 +59,17 @@ class Page(html.parser.HTMLParser):
         self.cell = None
         self.loads = []
         self.policy = None
+        self.title = ""
+        self.styled = False
+        self.in_title = False
 
     def handle_starttag(self, tag, attributes):
         attributes = dict(attributes)
         self.loads += [f"{tag} {name}" for name in ("src", "href", "srcset") if name in attributes]
         if tag == "meta" and attributes.get("http-equiv") == "Content-Security-Policy":
             self.policy = attributes.get("content")
+        self.in_title = tag == "title"
+        self.styled = self.styled or tag == "style"
         if tag == "section":
             self.section = attributes.get("id")
         elif tag == "tr" and self.section:
@@ -73,6 +78,7 @@ class Page(html.parser.HTMLParser):
             self.cell = ""
 
     def handle_endtag(self, tag):
+        self.in_title = False
         if tag == "td" and self.cell is not None:
             self.rows[self.section][-1].append(" ".join(self.cell.split()))
             self.cell = None
@@ -80,6 +86,8 @@ class Page(html.parser.HTMLParser):
     def handle_data(self, data):
         if self.cell is not None:
             self.cell += data
+        if self.in_title:
+            self.title += data
 
 
 dom = Page()
@@ -109,10 +117,11 @@ expect("DLLs to recompile", body.get("recompile"), [
 ])
 expect("items not checked", [row[:3] for row in body.get("not-checked", [])], [
     ["app01", "catalog", "the COM+ catalog on APP01"],
-    ["app01", "host: dllhost.exe (PID 4711), System Package", "/srv/ferrow/Ledger.dll"],
+    ["app01", "host: dllhost.exe (PID 4711), System Package", "/srv/ferrow/Café/Ledger.dll"],
     ["web04", "host", "the running IIS and COM+ processes"],
 ])
 expect("what the page would load", dom.loads, [])
+expect("the page's title and style", (dom.title, dom.styled), ("QUENTIX fleet summary", True))
 expect("the page's policy", dom.policy, "default-src 'none'; style-src 'unsafe-inline'")
 
 browser("--hide-scrollbars", "--window-size=1280,1200", "--screenshot=" + screenshot)

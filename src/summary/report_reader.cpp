@@ -289,7 +289,6 @@ void ReportReader::CloseBlocks(std::string_view line) {
       blankRun_ == 1 && !openHeading_ && (line.ends_with(FINE_END) || line.ends_with(VERSION5_END));
   if (verdictFollows) return;
   hostOpen_ = false;
-  takingPackages_ = false;
   application_.reset();
 }
 

@@ -33,24 +33,26 @@ echo "Windows: builds $((wine_start - windows_start)) s, x64 suites under Wine $
 cmake --preset windows-x86-tests -DQUENTIX_WARNINGS_AS_ERRORS=ON >/dev/null
 cmake --build --preset windows-x86-tests -j2
 
-# The packages: a .deb holding the executable, its manual page, changelog and copyright file,
-# which lintian must pass without an error or a warning; and a .zip per Windows build holding
-# the very quentix.exe that was tested, the README and the licence.
+# The packages: a .deb holding the executables, their manual pages, changelog and copyright
+# file, which lintian must pass without an error or a warning; and a .zip per Windows build
+# holding the very executables that were tested, the README and the licence.
 for build in linux windows-x64 windows-x86; do
   (cd "build/$build" && cpack >/dev/null)
 done
 contents=$(dpkg-deb -c build/linux/quentix_*.deb)
-for file in bin/quentix share/man/man1/quentix.1.gz share/doc/quentix/copyright \
-  share/doc/quentix/changelog.gz; do
+for file in bin/quentix bin/quentix-summary share/man/man1/quentix.1.gz \
+  share/man/man1/quentix-summary.1.gz share/doc/quentix/copyright share/doc/quentix/changelog.gz; do
   grep -q "\./usr/$file\$" <<<"$contents"
 done
 lintian --fail-on error,warning build/linux/quentix_*.deb
 for build in windows-x64 windows-x86; do
   zip=$(echo "build/$build"/quentix-*-"$build".zip)
   contents=$(unzip -l "$zip")
-  for file in bin/quentix.exe README.md LICENSE; do
+  for file in bin/quentix.exe bin/quentix-summary.exe README.md LICENSE; do
     grep -q "/$file\$" <<<"$contents"
   done
-  unzip -p "$zip" '*/bin/quentix.exe' | cmp - "build/$build/src/quentix.exe"
+  for program in quentix quentix-summary; do
+    unzip -p "$zip" "*/bin/$program.exe" | cmp - "build/$build/src/$program.exe"
+  done
 done
 echo "Packages: $(cd build && ls linux/*.deb windows-x64/*.zip windows-x86/*.zip | tr '\n' ' ')"

@@ -2,16 +2,13 @@
 
 #include "platform/standard_io.h"
 #include "platform/win32.h"
+#include "report/escaped_bytes.h"
 #include "report/system_error.h"
 
 namespace {
 
 bool WriteToStandardOutput(const char* data, std::size_t size, void*) {
   return WriteAllToStandardOutput(data, size);
-}
-
-bool IsControlByte(unsigned char byte) {
-  return byte < 0x20 || byte == 0x7F;
 }
 
 // How many bytes from the start of text one UTF-8 character fills that may be shown as it is;
@@ -21,44 +18,20 @@ bool IsControlByte(unsigned char byte) {
 // U+2029, which end a line for a reader that splits lines the Unicode way. The bytes after a
 // first byte so shown start no character, and are shown so in turn.
 std::size_t ShowableUtf8Length(std::string_view text) {
-  const auto lead = static_cast<unsigned char>(text[0]);
-  if (lead < 0x80) return IsControlByte(lead) ? 0 : 1;
-  // The shortest form of a scalar value: no overlong form, no surrogate, nothing past U+10FFFF.
-  std::size_t length = 4;
-  unsigned char low = lead == 0xF0 ? 0x90 : 0x80;
-  unsigned char high = lead == 0xF4 ? 0x8F : 0xBF;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    low = lead == 0xE0 ? 0xA0 : 0x80;
-    high = lead == 0xED ? 0x9F : 0xBF;
-  } else if (lead < 0xF0 || lead > 0xF4) {
-    return 0;
-  }
-  if (text.size() < length) return 0;
-  char32_t value = lead & (0x7Fu >> length);
-  for (std::size_t i = 1; i < length; ++i) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    if (byte < (i == 1 ? low : 0x80) || byte > (i == 1 ? high : 0xBF)) return 0;
-    value = (value << 6) | (byte & 0x3Fu);
-  }
-  return value <= 0x9F || value == 0x2028 || value == 0x2029 ? 0 : length;
+  if (IsControlByte(text[0])) return 0;
+  const std::size_t length = Utf8CharacterLength(text);
+  const auto second = length > 1 ? static_cast<unsigned char>(text[1]) : 0;
+  const bool c1Control = length == 2 && text[0] == '\xC2' && second <= 0x9F;
+  const bool separator =
+      length == 3 && text.starts_with("\xE2\x80") && (text[2] == '\xA8' || text[2] == '\xA9');
+  return c1Control || separator ? 0 : length;
 }
 
 // In the single-byte and double-byte code pages only a control byte can end a line or steer a
 // terminal.
 std::size_t ShowableLength(std::string_view text, bool utf8) {
   if (utf8) return ShowableUtf8Length(text);
-  return IsControlByte(static_cast<unsigned char>(text[0])) ? 0 : 1;
-}
-
-void AppendEscaped(std::string& out, char c) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  const auto byte = static_cast<unsigned char>(c);
-  out += "\\x";
-  out += kDigits[byte >> 4];
-  out += kDigits[byte & 0x0F];
+  return IsControlByte(text[0]) ? 0 : 1;
 }
 
 [[noreturn]] void EndOnWriteFailure() {
@@ -84,7 +57,7 @@ ReportStream& ReportStream::operator<<(std::string_view text) {
       continue;
     }
     pending_.append(text.substr(start, i - start));
-    AppendEscaped(pending_, text[i]);
+    AppendEscapedByte(pending_, text[i]);
     start = ++i;
   }
   pending_.append(text.substr(start));

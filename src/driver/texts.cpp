@@ -15,8 +15,7 @@ void PrintLines(std::span<const std::string_view> lines) {
 
 }  // namespace
 
-const SystemError ONLY_FIRST_ARGUMENT{ERROR_BAD_ARGUMENTS, false,
-                                      "Only the first argument is checked."};
+const SystemError ONLY_FIRST_ARGUMENT{ERROR_BAD_ARGUMENTS, false, ONLY_FIRST_ARGUMENT_TEXT};
 
 void PrintBanner() {
   PrintLines(BANNER_LINES);

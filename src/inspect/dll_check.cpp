@@ -21,8 +21,7 @@ const char* FileSubject(const char* path) {
 
 // What a file that is no disk file is not checked for. Its words are the report's own, so that
 // the line reads the same on every system.
-const SystemError NOT_A_DISK_FILE{ERROR_NOT_SUPPORTED, false,
-                                  "Not a disk file; only disk files are read."};
+const SystemError NOT_A_DISK_FILE{ERROR_NOT_SUPPORTED, false, NOT_A_DISK_FILE_TEXT};
 
 // A signature near the end of a full buffer has its flags byte in the file's next bytes: that
 // one byte is read from the file, and the header found when the file holds it.

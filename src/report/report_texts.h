@@ -181,6 +181,11 @@ inline constexpr std::string_view ERROR_CLOSE = ")";
 inline constexpr std::string_view ERROR_LEAD = "error ";
 inline constexpr std::string_view ERROR_TEXT_LEAD = ": ";
 
+// The report's own words for failures that no system message describes, so that their lines
+// read the same on every system.
+inline constexpr char NOT_A_DISK_FILE_TEXT[] = "Not a disk file; only disk files are read.";
+inline constexpr char ONLY_FIRST_ARGUMENT_TEXT[] = "Only the first argument is checked.";
+
 // ---- The time line ------------------------------------------------------------------------
 
 // asctime's names; a day or month out of range is shown as UNKNOWN_TIME_NAME.

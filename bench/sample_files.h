@@ -39,6 +39,7 @@ class SampleFiles {
   // Lists a file that lies elsewhere.
   void AddExisting(std::string path) { paths_.push_back(std::move(path)); }
 
+  const std::filesystem::path& Folder() const { return folder_; }
   const std::vector<std::string>& Paths() const { return paths_; }
   std::vector<std::string>& MutablePaths() { return paths_; }
 

@@ -1,7 +1,7 @@
-# Installation and packages: the executable, its manual page where man pages are read, and the
-# licence. `cpack` in a build folder writes the .deb (Linux) or the .zip (Windows).
+# Installation and packages: the executables, their manual pages where man pages are read, and
+# the licence. `cpack` in a build folder writes the .deb (Linux) or the .zip (Windows).
 include(GNUInstallDirs)
-install(TARGETS quentix RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS quentix quentix-summary RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 set(CPACK_PACKAGE_NAME quentix)
 set(CPACK_PACKAGE_VENDOR "Ferrowlake Server Tools")
@@ -12,7 +12,7 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://quentix.example.com/")
 
 if(WIN32)
-  # The .zip holds the very quentix.exe the Windows suites ran, unstripped and unchanged.
+  # The .zip holds the very executables the Windows suites ran, unstripped and unchanged.
   install(FILES README.md LICENSE DESTINATION .)
   set(CPACK_GENERATOR ZIP)
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
@@ -31,7 +31,8 @@ set(QUENTIX_DEBIAN_FILES ${CMAKE_BINARY_DIR}/debian-files)
 set(QUENTIX_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/quentix)
 file(MAKE_DIRECTORY ${QUENTIX_DEBIAN_FILES})
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
-             ${PROJECT_SOURCE_DIR}/docs/quentix.1 ${PROJECT_SOURCE_DIR}/docs/changelog
+             ${PROJECT_SOURCE_DIR}/docs/quentix.1 ${PROJECT_SOURCE_DIR}/docs/quentix-summary.1
+             ${PROJECT_SOURCE_DIR}/docs/changelog
              ${PROJECT_SOURCE_DIR}/LICENSE)
 
 function(quentix_gzip source target)
@@ -48,6 +49,8 @@ if(NOT QUENTIX_CHANGELOG_HEAD MATCHES "^quentix \\(${PROJECT_VERSION}\\) ")
   message(FATAL_ERROR "docs/changelog has no entry for ${PROJECT_VERSION} at its top")
 endif()
 quentix_gzip(${PROJECT_SOURCE_DIR}/docs/quentix.1 ${QUENTIX_DEBIAN_FILES}/quentix.1.gz)
+quentix_gzip(${PROJECT_SOURCE_DIR}/docs/quentix-summary.1
+             ${QUENTIX_DEBIAN_FILES}/quentix-summary.1.gz)
 quentix_gzip(${PROJECT_SOURCE_DIR}/docs/changelog ${QUENTIX_DEBIAN_FILES}/changelog.gz)
 
 # The copyright file: the licence text as one Expat (MIT) paragraph, blank lines as " .".
@@ -71,7 +74,8 @@ License: Expat
 ${QUENTIX_LICENSE_BODY}
 ")
 
-install(FILES ${QUENTIX_DEBIAN_FILES}/quentix.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${QUENTIX_DEBIAN_FILES}/quentix.1.gz ${QUENTIX_DEBIAN_FILES}/quentix-summary.1.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${QUENTIX_DEBIAN_FILES}/changelog.gz ${QUENTIX_DEBIAN_FILES}/copyright
         DESTINATION ${QUENTIX_DOC_DIR})
 
@@ -88,5 +92,9 @@ and reports for each whether it was compiled with Unattended Execution and
 Retained In Memory, the two settings a DLL needs in a server process.
 .
 On Linux it reads /proc, so that server processes running under Wine are
-scanned by their Windows names; it also checks single DLL files.")
+scanned by their Windows names; it also checks single DLL files.
+.
+quentix-summary reads a fleet's reports, one per server, and says which
+servers are clean, which have DLLs to recompile and which were not fully
+checked, with JSON Lines, CSV and HTML outputs.")
 include(CPack)

@@ -5,6 +5,7 @@ packages=(
   build-essential cmake ninja-build git clang clang-format
   libgtest-dev libgmock-dev googletest libbenchmark-dev libcap-dev libyara-dev pkg-config
   util-linux libcap2-bin valgrind unzip dpkg-dev inotify-tools
+  python3 chromium ansible-core
 )
 # --windows: also the Windows builds (both thread models of mingw-w64), Wine with its wine and
 # wineserver commands (Debian's wine package; wine64 alone has neither), lintian for the package

@@ -8,8 +8,15 @@
 //   --copy FROM TO          copy the file FROM to TO
 //   --private-tmpfs FOLDER  enter a mount namespace of its own with a fresh tmpfs on FOLDER
 //   --pages COUNT FILE      map the first page of FILE COUNT times, each a mapping of its own
+//   --enter COUNT FOLDER    change into FOLDER, COUNT times over: a step at a time, paths far
+//                           longer than the system takes at once are reached
+//   --user-namespace        become the unprivileged user nobody, root in a user namespace and
+//                           a mount namespace of its own (77 when this system gives none)
+//   --delete FILE           delete FILE
+//   --pivot-root FOLDER     make FOLDER, a mount point, its root; the old root is let go
 //   --exit-main-thread      once ready, end the main thread while another one waits
 #include <fcntl.h>
+#include <grp.h>
 #include <pthread.h>
 #include <sched.h>
 #include <signal.h>
@@ -17,6 +24,7 @@
 #include <sys/mount.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -28,7 +36,8 @@
 namespace {
 
 // Where the next mapping goes: mappings are laid out one after another in a region kept for
-// them, so that the process's memory map lists the files in the order they were given.
+// them, so that the process's memory map lists the files in the order they were given. Two
+// never merge, as each starts at its file's start.
 char* NextPlace(std::size_t length) {
   constexpr std::size_t REGION = std::size_t{1} << 34;  // address space only, never memory
   static char* next = nullptr;
@@ -41,7 +50,7 @@ char* NextPlace(std::size_t length) {
     end = next + REGION;
   }
   const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-  const std::size_t room = (length + page - 1) / page * page + page;  // a gap after each
+  const std::size_t room = (length + page - 1) / page * page;
   if (static_cast<std::size_t>(end - next) < room) return nullptr;
   char* place = next;
   next += room;
@@ -84,6 +93,38 @@ bool MountPrivateTmpfs(const char* folder) {
          ::mount("tmpfs", folder, "tmpfs", 0, nullptr) == 0;
 }
 
+bool WriteText(const char* path, const std::string& text) {
+  const int fd = ::open(path, O_WRONLY | O_CLOEXEC);
+  const bool written =
+      fd >= 0 && ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+  if (fd >= 0) ::close(fd);
+  return written;
+}
+
+// A process that ends with whoever started it; a change of user clears that, so it is set
+// again after one.
+void EndWithParent() {
+  ::prctl(PR_SET_PDEATHSIG, SIGKILL, 0, 0, 0);
+}
+
+// What an unprivileged user does to have file systems of their own (unshare -Urm). The change
+// of user also makes the process's own files root's, until it is made dumpable again.
+bool EnterUserNamespace() {
+  constexpr unsigned NOBODY = 65534;
+  if (::setgroups(0, nullptr) != 0 || ::setgid(NOBODY) != 0 || ::setuid(NOBODY) != 0) return false;
+  EndWithParent();
+  ::prctl(PR_SET_DUMPABLE, 1, 0, 0, 0);
+  const std::string self = "0 " + std::to_string(NOBODY) + " 1";
+  return ::unshare(CLONE_NEWUSER | CLONE_NEWNS) == 0 && WriteText("/proc/self/setgroups", "deny") &&
+         WriteText("/proc/self/uid_map", self) && WriteText("/proc/self/gid_map", self);
+}
+
+// The old root is stacked on the new one, then let go of.
+bool PivotRoot(const char* folder) {
+  return ::chdir(folder) == 0 && ::syscall(SYS_pivot_root, ".", ".") == 0 &&
+         ::umount2(".", MNT_DETACH) == 0 && ::chdir("/") == 0;
+}
+
 void SayReady() {
   std::fputs("ready\n", stdout);
   std::fflush(stdout);
@@ -117,7 +158,7 @@ int Fail(const char* step, const char* argument) {
 
 int main(int argc, char** argv) {
   // Ends with whoever started it: a test cut short leaves no host behind to show in the next.
-  ::prctl(PR_SET_PDEATHSIG, SIGKILL, 0, 0, 0);
+  EndWithParent();
   const char* name = "dllhost.exe";
   bool exitMainThread = false;
   for (int i = 1; i < argc; ++i) {
@@ -139,6 +180,19 @@ int main(int argc, char** argv) {
                    static_cast<std::size_t>(::sysconf(_SC_PAGESIZE))))
         return Fail("--pages", argv[i + 2]);
       i += 2;
+    } else if (step == "--enter" && hasTwo) {
+      for (long level = std::atol(argv[i + 1]); level > 0; --level)
+        if (::chdir(argv[i + 2]) != 0) return Fail("--enter", argv[i + 2]);
+      i += 2;
+    } else if (step == "--user-namespace") {
+      if (!EnterUserNamespace()) {
+        Fail("--user-namespace", "");
+        return 77;
+      }
+    } else if (step == "--delete" && hasOne) {
+      if (::unlink(argv[++i]) != 0) return Fail("--delete", argv[i]);
+    } else if (step == "--pivot-root" && hasOne) {
+      if (!PivotRoot(argv[++i])) return Fail("--pivot-root", argv[i]);
     } else if (step == "--exit-main-thread") {
       exitMainThread = true;
     } else if (!MapFile(argv[i])) {

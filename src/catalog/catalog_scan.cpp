@@ -8,6 +8,7 @@
 #include "com/com_text.h"
 #include "report/not_checked.h"
 #include "report/report.h"
+#include "report/report_texts.h"
 #include "report/system_info.h"
 
 namespace {
@@ -41,7 +42,7 @@ void ReadApplicationKey(const VARIANT& name, LONG index, ICatalogCollection* app
 
 void ScanCatalog() {
   Report << endl;
-  Report << "Opening the COM+ catalog on " << LocalSystem.MachineName << "..." << endl;
+  Report << CATALOG_MACHINE_LEAD << LocalSystem.MachineName << MACHINE_END << endl;
   Report << endl;
   Catalog catalog;
   const HRESULT opened = OpenCatalog(catalog);
@@ -126,8 +127,8 @@ HRESULT ScanApplication(VARIANT adopted, LONG index, ICatalogCollection* applica
     const HRESULT populated = collection->Populate();
     LONG count = 0;
     collection->get_Count(&count);  // not tested here: the component walk counts again
-    Report << "Scanning " << text << " (" << count << (count == 1 ? " component)" : " components)")
-           << endl;
+    Report << APPLICATION_LEAD << text << COMPONENT_COUNT_LEAD << count
+           << (count == 1 ? ONE_COMPONENT_END : COMPONENTS_END) << endl;
     if (FAILED(populated))
       ReportNotChecked("the components of application " + application, ComFailure(populated));
     result = ScanComponents(collection.Get(), application);

@@ -6,6 +6,7 @@
 #include "inspect/dll_check.h"
 #include "report/not_checked.h"
 #include "report/report.h"
+#include "report/report_texts.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ HRESULT ScanComponents(ICatalogCollection* collection, std::string_view applicat
       }
       component->get_Name(name.Put());  // not tested: a failed read leaves it empty
       progId = TextOfVariant(name.Get()).Narrow();
-      Report << "   ProgID: " << progId << endl;
+      Report << PROGID_LEAD << progId << endl;
       result = CheckComponent(index, collection, ComponentSubject(progId, index, application));
     } catch (const _com_error& failure) {
       ReportNotChecked(ComponentSubject(progId, index, application), ComFailure(failure.Error()));

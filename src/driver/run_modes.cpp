@@ -11,6 +11,7 @@
 #include "report/ascii_text.h"
 #include "report/not_checked.h"
 #include "report/report.h"
+#include "report/report_texts.h"
 
 namespace {
 
@@ -18,6 +19,13 @@ void PrintTimeLine() {
   std::time_t now = std::time(nullptr);
   const std::tm* local = std::localtime(&now);
   if (local != nullptr) Report << FormatTimeLine(*local) << newline;
+}
+
+// Single-DLL mode checks its first argument alone; each further one is named as not checked,
+// so that a file given there never passes for one found fine.
+void ReportExtraArguments(int argc, const char* const* argv) {
+  for (int i = 2; i < argc; ++i)
+    ReportNotChecked(*argv[i] == '\0' ? "an empty argument" : argv[i], ONLY_FIRST_ARGUMENT);
 }
 
 void PrintAllClear(RunMode mode) {
@@ -42,14 +50,13 @@ RunMode ChooseRunMode(int argc, const char* const* argv) {
 }
 
 std::string FormatTimeLine(const std::tm& time) {
-  static constexpr const char* kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-  static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                            "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  const char* day = time.tm_wday >= 0 && time.tm_wday < 7 ? kDays[time.tm_wday] : "???";
-  const char* month = time.tm_mon >= 0 && time.tm_mon < 12 ? kMonths[time.tm_mon] : "???";
+  const std::string_view day =
+      time.tm_wday >= 0 && time.tm_wday < 7 ? DAY_NAMES[time.tm_wday] : UNKNOWN_TIME_NAME;
+  const std::string_view month =
+      time.tm_mon >= 0 && time.tm_mon < 12 ? MONTH_NAMES[time.tm_mon] : UNKNOWN_TIME_NAME;
   char text[64];
-  std::snprintf(text, sizeof text, "%.3s %.3s %02d %02d:%02d:%02d %d", day, month, time.tm_mday,
-                time.tm_hour, time.tm_min, time.tm_sec, 1900 + time.tm_year);
+  std::snprintf(text, sizeof text, "%.3s %.3s %02d %02d:%02d:%02d %d", day.data(), month.data(),
+                time.tm_mday, time.tm_hour, time.tm_min, time.tm_sec, 1900 + time.tm_year);
   return text;
 }
 
@@ -72,6 +79,7 @@ int RunQuentix(int argc, const char* const* argv) {
       return 0;
     case RunMode::SingleDll:
       CheckDllFile(argv[1], SINGLE_DLL_TAG);
+      ReportExtraArguments(argc, argv);
       break;
   }
   CoUninitialize();

@@ -5,7 +5,8 @@
 
 enum class RunMode { Default, Catalog, Help, SingleDll };
 
-// Chosen from the first argument alone; later arguments are ignored.
+// Chosen from the first argument alone. Later arguments are not acted on: in single-DLL mode
+// each is named as not checked; the other modes pass over them.
 RunMode ChooseRunMode(int argc, const char* const* argv);
 
 // The exit statuses: every item was checked, whatever was found; something could not be

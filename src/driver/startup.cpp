@@ -3,7 +3,7 @@
 // before the machine name is read.
 #include "report/report.h"
 #include "report/system_info.h"
-#include "driver/termination.h"
+#include "report/termination.h"
 
 namespace {
 [[maybe_unused]] const bool terminationHandlerInstalled = InstallTerminationHandler();

@@ -1,138 +1,51 @@
-// The fixed texts of the report. Trailing blanks are part of the texts.
+// The report's fixed blocks of lines, printed from their one definition.
 #include "driver/texts.h"
 
-#include <initializer_list>
-#include <string>
+#include <span>
+#include <string_view>
 
 #include "report/report.h"
+#include "report/report_texts.h"
 
 namespace {
 
-void PrintLines(std::initializer_list<const char*> lines) {
-  for (const char* line : lines) Report << line << endl;
+void PrintLines(std::span<const std::string_view> lines) {
+  for (std::string_view line : lines) Report << line << endl;
 }
 
 }  // namespace
 
+const SystemError ONLY_FIRST_ARGUMENT{ERROR_BAD_ARGUMENTS, false, ONLY_FIRST_ARGUMENT_TEXT};
+
 void PrintBanner() {
-  PrintLines({
-      "",
-      "Quentix Version 1.2.1a",
-      "Ferrowlake Server Tools, December 2026",
-      "Written by the Quentix maintainers",
-      "",
-  });
+  PrintLines(BANNER_LINES);
 }
 
 void PrintHelpText() {
-  PrintLines({
-      "QUENTIX by default, will check the BR project settings ",
-      "for all BR6 DLL's that are executing in COM+ packages or",
-      "in IIS web applications on a Windows 2000 system. QUENTIX ",
-      "can also inspect individual DLL's that aren't configured ",
-      "in COM+ or running in an IIS web application.",
-      "",
-      "There are several ways to run QUENTIX. ",
-      "",
-      "In the default mode of operation (no switches used) QUENTIX ",
-      "scans all running COM+ packages and all running IIS web applications.",
-      "QUENTIX will then display a list of DLL's from those processes  ",
-      "which are not compiled correctly.",
-      "",
-      "In addition to providing the above information, if the 'sc'",
-      "switch is used, QUENTIX will also scan the COM+ catalog.",
-      "QUENTIX will then display a list of any DLL's found in",
-      "any COM+ applications that are not compiled correctly.",
-      "",
-      "Finally, you can use QUENTIX to scan individual DLL's which ",
-      "aren't configured as COM+ components or which aren't used with ",
-      "IIS by specifying the path to the DLL on the command line. ",
-      "",
-      "Use the /sc switch to generate the most complete report of the entire system.",
-      "",
-      "Usage: quentix [ /sc] or [dllname ]",
-      "",
-      "    where: ",
-      "",
-      "       /sc        - scan IIS (In Process), OOP Pooled/Isolated applications",
-      "                    instantiated COM+ components and COM+ catalog",
-      "",
-      "       dllname    - scan the specified DLL",
-      "",
-      "       no options - scan IIS (In Process), OOP Pooled/Isolated applications",
-      "                    and instantiated COM+ components",
-      "",
-      "Examples:",
-      "",
-      "quentix",
-      "quentix /sc",
-      "quentix c:\\winnt\\system32\\mybrdll.dll",
-      "quentix 'c:\\program files\\my program\\mybrdll.dll'",
-  });
+  PrintLines(HELP_LINES);
 }
 
 void PrintRecompileNote() {
-  PrintLines({
-      "",
-      "",
-      "* IMPORTANT NOTE ",
-      "QUENTIX has detected one or more Brannic DLL's that have ",
-      "not been compiled properly for use in a server process such as IIS or COM+.",
-      "Please make note of the DLL's listed above and re-compile these DLL's with  ",
-      "'Unattended Execution' and 'Retain in Memory'. ",
-      "",
-      "For more information on these settings please refer to the ",
-      "KB articles listed below:",
-      "",
-      "QXKB-0101: BR DLLs become unstable in COM+ when 'Retained In Memory' is not set",
-      "https://support.example.com/kb/qxkb-0101",
-      "",
-      "QXKB-0102: Threading issues with BR6 components in server processes",
-      "https://support.example.com/kb/qxkb-0102",
-  });
+  PrintLines(RECOMPILE_NOTE_LINES);
 }
 
 void PrintDefaultSummary() {
-  PrintLines({
-      "QUENTIX has finished scanning IIS and all running instances of ",
-      "DLLHost.exe and did not find any BR6 DLL's that need to be re-compiled. ",
-      "You should now consider running QUENTIX with the '-sc' switch to scan ",
-      "the entire COM+ catalog for any BR DLL's configured to run in COM+ server ",
-      "packages which may not currently be running.",
-  });
+  PrintLines(DEFAULT_SUMMARY_LINES);
 }
 
 void PrintSingleDllSummary() {
-  PrintLines({"", "", "QUENTIX has finished scanning and no errors were detected"});
+  PrintLines(SINGLE_DLL_SUMMARY_LINES);
 }
 
 void PrintCatalogSummary() {
-  PrintLines({
-      "QUENTIX has finished scanning the COM+ catalog, IIS and all ",
-      "running instances of DLLHost.exe and did not find any BR6 DLL's ",
-      "that need to be re-compiled.",
-  });
+  PrintLines(CATALOG_SUMMARY_LINES);
 }
 
 void PrintIncompleteNote(int notChecked, bool privilegeRefused) {
-  const bool one = notChecked == 1;
-  const std::string count = "QUENTIX could not check " + std::to_string(notChecked) +
-                            (one ? " item. It is" : " items. Each is") +
-                            " named above on a line that";
-  PrintLines({
-      "",
-      "",
-      "* CHECK INCOMPLETE",
-      count.c_str(),
-      "begins with \"Not checked:\", with the error that stopped the check.",
-      "This report says nothing about what was not checked: run QUENTIX again",
-      "once the cause is put right.",
-  });
-  if (!privilegeRefused) return;
-  PrintLines({
-      "",
-      "The debug privilege could not be enabled, so no running IIS or COM+",
-      "process was scanned. Run QUENTIX from an administrator's console on",
-      "Windows; on Linux, run it as root or with the CAP_SYS_PTRACE capability.",
-  });
+  PrintLines(INCOMPLETE_NOTE_HEAD_LINES);
+  Report << INCOMPLETE_COUNT_LEAD << notChecked
+         << (notChecked == 1 ? INCOMPLETE_COUNT_ONE : INCOMPLETE_COUNT_MANY) << INCOMPLETE_COUNT_END
+         << endl;
+  PrintLines(INCOMPLETE_NOTE_TAIL_LINES);
+  if (privilegeRefused) PrintLines(PRIVILEGE_ADVICE_LINES);
 }

@@ -1,5 +1,10 @@
 #pragma once
 
+#include "report/system_error.h"
+
+// Why an argument after the first of single-DLL mode is not checked, in the report's own words.
+extern const SystemError ONLY_FIRST_ARGUMENT;
+
 void PrintBanner();
 void PrintHelpText();
 void PrintRecompileNote();

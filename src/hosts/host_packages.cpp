@@ -7,6 +7,7 @@
 #include "com/com_text.h"
 #include "hosts/package_tracker.h"
 #include "report/report.h"
+#include "report/report_texts.h"
 
 namespace {
 
@@ -57,6 +58,6 @@ bool PrintHostPackages(DWORD processId, HostKind kind) {
   // The web server is labelled so when the tracker names nothing for it, whether it lists
   // packages of other processes or none at all.
   if (printed || kind != HostKind::WebServer) return printed;
-  Report << "IIS In-Process Applications" << endl;
+  Report << WEB_SERVER_PACKAGE << endl;
   return true;
 }

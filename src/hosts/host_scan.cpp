@@ -8,6 +8,7 @@
 #include "report/ascii_text.h"
 #include "report/not_checked.h"
 #include "report/report.h"
+#include "report/report_texts.h"
 #include "report/system_info.h"
 #include "hosts/module_walk.h"
 #include "hosts/host_packages.h"
@@ -42,8 +43,8 @@ std::optional<HostKind> HostKindOf(std::string_view name) {
 }
 
 void ScanHostProcess(DWORD processId, const char* exeName, HostKind kind) {
-  Report << "Scanning " << exeName << " (PID:" << processId << ") ";
-  if (!PrintHostPackages(processId, kind)) Report << " System Package ";
+  Report << HOST_LEAD << exeName << HOST_PID_LEAD << processId << HOST_PID_END;
+  if (!PrintHostPackages(processId, kind)) Report << SYSTEM_PACKAGE;
   ScanProcessModules(processId, exeName);
   Report << endl << endl;
 }
@@ -101,15 +102,14 @@ void ScanRunningHosts() {
   if (!SetDebugPrivilege(true)) {
     const SystemError error = LastWin32Error();
     Report << endl;
-    Report << "Error Detected: TOKEN_ADJUST_PRIVILEGES " << endl;
-    Report << "Program cannot scan IIS and running packages. " << endl;
+    for (std::string_view line : PRIVILEGE_ERROR_LINES) Report << line << endl;
     ReportNotChecked(HOSTS_SUBJECT, error);
     DebugPrivilegeRefused = true;
     return;
   }
   Report << endl;
-  Report << "Scanning IIS, all Medium & High Isolation web applications" << endl;
-  Report << "and all running COM+ server packages on " << LocalSystem.MachineName << "..." << endl;
+  Report << HOSTS_ANNOUNCEMENT << endl;
+  Report << HOSTS_MACHINE_LEAD << LocalSystem.MachineName << MACHINE_END << endl;
   Report << endl;
   ScanHostProcesses();
 }

@@ -34,13 +34,26 @@ HANDLE TakeModuleSnapshot(DWORD processId, const char* exeName) {
   return snapshot;
 }
 
+// Whether the process processId is gone: absent from a fresh process list, read to its end.
+bool HasProcessEnded(DWORD processId) {
+  ProcessSnapshot processes(TakeSnapshot(TH32CS_SNAPPROCESS, 0));
+  if (processes.Handle() == INVALID_HANDLE_VALUE) return false;
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (bool more = processes.First(entry); more; more = processes.Next(entry))
+    if (entry.th32ProcessID == processId) return false;
+  return GetLastError() == ERROR_NO_MORE_FILES;
+}
+
 }  // namespace
 
 void ScanProcessModules(DWORD processId, const char* exeName) {
   ProcessSnapshot snapshot(TakeModuleSnapshot(processId, exeName));
   if (snapshot.Handle() == INVALID_HANDLE_VALUE) {
+    // The same error says that the request was not understood: the process must be seen gone.
     const DWORD error = GetLastError();
-    if (error != PROCESS_ENDED) ReportModulesNotChecked(processId, exeName, "the modules", error);
+    if (error != PROCESS_ENDED || !HasProcessEnded(processId))
+      ReportModulesNotChecked(processId, exeName, "the modules", error);
     return;
   }
   MODULEENTRY32 entry{};

@@ -4,52 +4,11 @@
 #include "platform/files.h"
 #include "report/not_checked.h"
 #include "report/report.h"
+#include "report/report_texts.h"
 
 bool RecompileNeeded = false;
 
 namespace {
-
-// The one owner of a file opened for the check.
-class InputFile {
- public:
-  explicit InputFile(HANDLE handle) : handle_(handle) {}
-  InputFile(const InputFile&) = delete;
-  InputFile& operator=(const InputFile&) = delete;
-  ~InputFile() {
-    if (IsOpen()) CloseHandle(handle_);
-  }
-
-  bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
-
-  struct Read {
-    std::size_t size = 0;         // bytes delivered
-    bool failed = false;          // a read failed before the buffer was full or the file ended
-    DWORD error = ERROR_SUCCESS;  // what it failed with
-  };
-
-  // Fills buffer from the start of the file until it is full, the file ends or a read fails.
-  // Only disk files are read: a pipe, console or device could keep the read waiting, so it
-  // yields nothing.
-  Read ReadUpTo(unsigned char* buffer, std::size_t capacity) {
-    Read read;
-    if (GetFileType(handle_) != FILE_TYPE_DISK) return read;
-    while (read.size < capacity) {
-      DWORD got = 0;
-      if (!ReadFile(handle_, buffer + read.size, static_cast<DWORD>(capacity - read.size), &got,
-                    nullptr)) {
-        read.failed = true;
-        read.error = GetLastError();
-        break;
-      }
-      if (got == 0) break;
-      read.size += got;
-    }
-    return read;
-  }
-
- private:
-  HANDLE handle_;
-};
 
 // The bytes of one check. One buffer serves every check (there is one thread), and it is not
 // on the stack, which may be small.
@@ -60,14 +19,29 @@ const char* FileSubject(const char* path) {
   return *path == '\0' ? "an empty path" : path;
 }
 
+// What a file that is no disk file is not checked for. Its words are the report's own, so that
+// the line reads the same on every system.
+const SystemError NOT_A_DISK_FILE{ERROR_NOT_SUPPORTED, false, NOT_A_DISK_FILE_TEXT};
+
+// A signature near the end of a full buffer has its flags byte in the file's next bytes: that
+// one byte is read from the file, and the header found when the file holds it.
+InputFile::Read ReadFlagsPastBuffer(InputFile& file, HeaderScan& scan) {
+  unsigned char flags = 0;
+  const InputFile::Read read = file.ReadAt(scan.signature + FLAGS_OFFSET, &flags, 1);
+  if (read.size == 1) {
+    scan.found = true;
+    scan.flags = flags;
+  }
+  return read;
+}
+
 }  // namespace
 
 void PrintProjectFlags(std::uint8_t flags) {
-  Report << ((flags & RETAINED_IN_MEMORY_BIT) ? "      Retained In Memory   :ON "
-                                              : "      Retained In Memory   :OFF ")
+  Report << ((flags & RETAINED_IN_MEMORY_BIT) ? RETAINED_IN_MEMORY_ON : RETAINED_IN_MEMORY_OFF)
          << endl;
-  Report << ((flags & UNATTENDED_EXECUTION_BIT) ? "      Unattended Execution :ON "
-                                                : "      Unattended Execution :OFF ")
+  Report << ((flags & UNATTENDED_EXECUTION_BIT) ? UNATTENDED_EXECUTION_ON
+                                                : UNATTENDED_EXECUTION_OFF)
          << endl;
 }
 
@@ -79,12 +53,17 @@ void CheckOpenedDllFile(const char* path, void* handle) {
   InputFile file(handle);
   if (!file.IsOpen()) {
     const SystemError error = LastWin32Error();
-    Report << "Unable to open: " << path << endl;
+    Report << UNABLE_TO_OPEN_LEAD << path << endl;
     ReportNotChecked(FileSubject(path), error);
     return;
   }
-  const InputFile::Read read = file.ReadUpTo(scanBuffer, sizeof scanBuffer);
-  const HeaderScan scan = ScanProjectHeader(scanBuffer, read.size);
+  if (!file.IsDiskFile()) {
+    ReportNotChecked(FileSubject(path), NOT_A_DISK_FILE);
+    return;
+  }
+  InputFile::Read read = file.ReadUpTo(scanBuffer, sizeof scanBuffer);
+  HeaderScan scan = ScanProjectHeader(scanBuffer, read.size);
+  if (scan.flagsPastData && read.size == sizeof scanBuffer) read = ReadFlagsPastBuffer(file, scan);
   // A header found before the failure is judged; without one, the file was not checked.
   if (read.failed && !scan.found) {
     ReportNotChecked(FileSubject(path), Win32Error(read.error));
@@ -95,16 +74,16 @@ void CheckOpenedDllFile(const char* path, void* handle) {
       break;
     case DllVerdict::Fine:
       Report << endl;
-      Report << path << " is fine..." << endl;
+      Report << path << FINE_END << endl;
       PrintProjectFlags(scan.flags);
       break;
     case DllVerdict::Version5:
       Report << endl;
-      Report << path << " is a BR5 file..." << endl;
+      Report << path << VERSION5_END << endl;
       break;
     case DllVerdict::Recompile:
       PrintProjectFlags(scan.flags);
-      Report << "       " << path << " <<< Please Recompile!" << endl;
+      Report << RECOMPILE_LEAD << path << RECOMPILE_END << endl;
       RecompileNeeded = true;
       break;
   }

@@ -23,9 +23,10 @@ HeaderScan ScanProjectHeader(const unsigned char* data, std::size_t size) {
     const unsigned char* at = data + i;
     std::size_t left = size - i;
     if (StartsAt(at, left, PROJECT_SIGNATURE)) {
-      if (left <= FLAGS_OFFSET) return scan;
-      scan.found = true;
       scan.signature = i;
+      scan.flagsPastData = left <= FLAGS_OFFSET;
+      if (scan.flagsPastData) return scan;
+      scan.found = true;
       scan.flags = at[FLAGS_OFFSET];
       return scan;
     }

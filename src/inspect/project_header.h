@@ -16,14 +16,16 @@ constexpr std::uint8_t UNATTENDED_EXECUTION_BIT = 0x04;
 constexpr std::uint8_t REQUIRED_FLAGS = RETAINED_IN_MEMORY_BIT | UNATTENDED_EXECUTION_BIT;
 
 struct HeaderScan {
-  bool found = false;         // a signature whose flags byte lies within the data
-  std::size_t signature = 0;  // offset of that signature
-  std::uint8_t flags = 0;     // its flags byte
-  bool version5 = false;      // the last runtime name seen was the version-5 one
+  bool found = false;          // a signature whose flags byte lies within the data
+  bool flagsPastData = false;  // a signature within the data whose flags byte lies past it
+  std::size_t signature = 0;   // offset of that signature
+  std::uint8_t flags = 0;      // its flags byte
+  bool version5 = false;       // the last runtime name seen was the version-5 one
 };
 
-// Looks for the first signature in data[0, size). A signature whose flags byte would lie
-// past the data counts as none: nothing beyond the data is ever read.
+// Looks for the first signature in data[0, size). Nothing beyond the data is read: a
+// signature whose flags byte lies past it is not found, but marked, so that a caller whose
+// data is the start of a longer file can take that byte from the file.
 HeaderScan ScanProjectHeader(const unsigned char* data, std::size_t size);
 
 enum class DllVerdict {

@@ -3,9 +3,18 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
+
+// How a line of text for people ends on this system: the report's lines end in CR LF
+// everywhere, a summary of reports for a console or a script in the system's own way.
+#if defined(_WIN32)
+inline constexpr std::string_view SYSTEM_LINE_END = "\r\n";
+#else
+inline constexpr std::string_view SYSTEM_LINE_END = "\n";
+#endif
 
 // Puts standard output into byte-exact mode where the system has a text mode, and makes a
-// write to a closed pipe fail rather than end the process.
+// write that a closed pipe or a file-size limit refuses fail rather than end the process.
 void PrepareStandardOutput();
 
 // Write every byte, retrying short writes and waiting while a pipe is full. False, with the

@@ -1,6 +1,7 @@
 #include "report/not_checked.h"
 
 #include "report/report.h"
+#include "report/report_texts.h"
 
 namespace {
 int notChecked = 0;
@@ -9,7 +10,8 @@ int notChecked = 0;
 void ReportNotChecked(std::string_view subject, const SystemError& error) {
   // The line is found by its start: a host's heading may still be open.
   Report.EndOpenLine();
-  Report << "Not checked: " << subject << " (" << DescribeError(error) << ")" << endl;
+  Report << NOT_CHECKED_LEAD << subject << ERROR_OPEN << DescribeError(error) << ERROR_CLOSE
+         << endl;
   ++notChecked;
 }
 

@@ -1,6 +1,8 @@
 #include "report/report.h"
 
 #include "platform/standard_io.h"
+#include "platform/win32.h"
+#include "report/escaped_bytes.h"
 #include "report/system_error.h"
 
 namespace {
@@ -9,17 +11,27 @@ bool WriteToStandardOutput(const char* data, std::size_t size, void*) {
   return WriteAllToStandardOutput(data, size);
 }
 
-bool IsControlByte(char c) {
-  const auto byte = static_cast<unsigned char>(c);
-  return byte < 0x20 || byte == 0x7F;
+// How many bytes from the start of text one UTF-8 character fills that may be shown as it is;
+// 0 when the first byte is to be shown as \xHH. That is a control byte, a byte that starts no
+// character (which a reader may decode as anything), and the first byte of a C1 control
+// (U+0080 to U+009F, among them NEL) or of the line and paragraph separators U+2028 and
+// U+2029, which end a line for a reader that splits lines the Unicode way. The bytes after a
+// first byte so shown start no character, and are shown so in turn.
+std::size_t ShowableUtf8Length(std::string_view text) {
+  if (IsControlByte(text[0])) return 0;
+  const std::size_t length = Utf8CharacterLength(text);
+  const auto second = length > 1 ? static_cast<unsigned char>(text[1]) : 0;
+  const bool c1Control = length == 2 && text[0] == '\xC2' && second <= 0x9F;
+  const bool separator =
+      length == 3 && text.starts_with("\xE2\x80") && (text[2] == '\xA8' || text[2] == '\xA9');
+  return c1Control || separator ? 0 : length;
 }
 
-void AppendEscaped(std::string& out, char c) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  const auto byte = static_cast<unsigned char>(c);
-  out += "\\x";
-  out += kDigits[byte >> 4];
-  out += kDigits[byte & 0x0F];
+// In the single-byte and double-byte code pages only a control byte can end a line or steer a
+// terminal.
+std::size_t ShowableLength(std::string_view text, bool utf8) {
+  if (utf8) return ShowableUtf8Length(text);
+  return IsControlByte(text[0]) ? 0 : 1;
 }
 
 [[noreturn]] void EndOnWriteFailure() {
@@ -31,17 +43,22 @@ void AppendEscaped(std::string& out, char c) {
 
 }  // namespace
 
-ReportStream::ReportStream() : sink_(WriteToStandardOutput) {
+ReportStream::ReportStream() : sink_(WriteToStandardOutput), utf8_(GetACP() == CP_UTF8) {
   PrepareStandardOutput();
 }
 
 ReportStream& ReportStream::operator<<(std::string_view text) {
   std::size_t start = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (!IsControlByte(text[i])) continue;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const std::size_t length = ShowableLength(text.substr(i), utf8_);
+    if (length > 0) {
+      i += length;
+      continue;
+    }
     pending_.append(text.substr(start, i - start));
-    AppendEscaped(pending_, text[i]);
-    start = i + 1;
+    AppendEscapedByte(pending_, text[i]);
+    start = ++i;
   }
   pending_.append(text.substr(start));
   return *this;

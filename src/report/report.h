@@ -5,7 +5,9 @@
 //
 // Text comes from files, processes and the catalog as much as from the program, so no byte
 // of it may start a line or steer a terminal: a control byte (below 0x20, or 0x7F) in any
-// piece of text goes out as \xHH. Line ends come from endl and newline alone.
+// piece of text goes out as \xHH. Where the system's ANSI code page is UTF-8, so do the bytes
+// of the C1 controls and of the Unicode line and paragraph separators, and every byte that is
+// no part of a UTF-8 character. Line ends come from endl and newline alone.
 #pragma once
 
 #include <cstddef>
@@ -60,6 +62,7 @@ class ReportStream {
   std::string pending_;
   Sink sink_;
   void* context_ = nullptr;
+  bool utf8_;  // the ANSI code page, in which names come, is UTF-8
 };
 
 // A line end: CR LF, then a flush.

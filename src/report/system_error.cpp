@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "report/report_texts.h"
+
 namespace {
 
 // The system's own text for the error, without the line end it comes with.
@@ -24,6 +26,8 @@ std::string DescribeError(const SystemError& error) {
     std::snprintf(number, sizeof number, "0x%08lX", static_cast<unsigned long>(error.code));
   else
     std::snprintf(number, sizeof number, "%lu", static_cast<unsigned long>(error.code));
-  const std::string text = SystemText(error.code);
-  return "error " + std::string(number) + (text.empty() ? "" : ": " + text);
+  const std::string text = error.text != nullptr ? error.text : SystemText(error.code);
+  std::string description = std::string(ERROR_LEAD) + number;
+  if (!text.empty()) description.append(ERROR_TEXT_LEAD).append(text);
+  return description;
 }

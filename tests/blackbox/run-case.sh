@@ -124,7 +124,10 @@ for what in "${make[@]}"; do
   case $what in
   fifo) mkfifo -m 600 "$dir/pipe.dll" ;;
   sparse) cp "$dir/fine.dll" "$dir/huge.dll" && truncate -s 4G "$dir/huge.dll" ;;
-  odd-name) cp "$dir/recompile.dll" "$dir/$(printf 'odd\xE9\x1B[2J\r\nfine.dll is fine....dll')" ;;
+  odd-name)
+    cp "$dir/recompile.dll" \
+      "$dir/$(printf 'odd\xE9\x1B[2J\r\n\xC2\x85\xE2\x80\xA8\xE2\x80\xA9\xC2\x9Bfine.dll is fine....dll')"
+    ;;
   deep) mkdir -p "$dir/$deep" && cp "$dir/recompile.dll" "$dir/$deep/$(printf 'n%.0s' $(seq 200))" ;;
   # A file only root may read: as a module swapped for a link to it, or for another user,
   # who may reach it but not read it.
@@ -133,6 +136,8 @@ for what in "${make[@]}"; do
     mkfifo -m 600 "$dir/fifo" && cp "$dir/recompile.dll" "$dir/secret.dll"
     chmod 600 "$dir/secret.dll" && mkdir "$dir/ns"
     ;;
+  # The samples open to a host that another user runs, and a folder for its own file system.
+  open) chmod 755 "$work" "$dir" && mkdir -m 755 "$dir/ns" ;;
   *) fail "unknown file kind $what" ;;
   esac
 done

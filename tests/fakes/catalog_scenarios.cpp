@@ -23,6 +23,11 @@ const std::map<std::string, FakeCatalogData, std::less<>>& Scenarios() {
         {Text(u"Idle")},
         {Text(u"WEB SHOP"), {Component(u"Shop.Plain", u"plain.dll")}},
     }};
+    // Nothing to recompile.
+    made["clean"] = {{
+        {Text(u"Web Shop"),
+         {Component(u"Shop.Cart", u"fine.dll"), Component(u"Shop.Plain", u"plain.dll")}},
+    }};
     // Values a check cannot be made of; the walk names each and goes on.
     made["odd-values"] = {{
         {Text(u"Batch"),

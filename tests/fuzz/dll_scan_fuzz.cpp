@@ -1,6 +1,6 @@
 // The byte scan against a deliberately plain reference that compares every pattern at every
-// offset. Any disagreement on whether a header was found, its offset, its flags byte or the
-// version-5 marker stops the run.
+// offset. Any disagreement on whether a header was found, or one whose flags byte lies past the
+// data, its offset, its flags byte or the version-5 marker stops the run.
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -23,10 +23,12 @@ HeaderScan ReferenceScan(const std::uint8_t* data, std::size_t size) {
     if (MatchesAt(data, size, i, RUNTIME5_NAME)) scan.version5 = true;
     if (MatchesAt(data, size, i, RUNTIME6_NAME)) scan.version5 = false;
     if (MatchesAt(data, size, i, PROJECT_SIGNATURE)) {
+      scan.signature = i;
       if (i + FLAGS_OFFSET < size) {
         scan.found = true;
-        scan.signature = i;
         scan.flags = data[i + FLAGS_OFFSET];
+      } else {
+        scan.flagsPastData = true;
       }
       break;
     }
@@ -42,8 +44,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::vector<unsigned char> copy(data, data + size);
   const HeaderScan fast = ScanProjectHeader(copy.data(), size);
   const HeaderScan plain = ReferenceScan(copy.data(), size);
-  if (fast.found != plain.found || fast.version5 != plain.version5 ||
-      (fast.found && (fast.signature != plain.signature || fast.flags != plain.flags)) ||
+  if (fast.found != plain.found || fast.flagsPastData != plain.flagsPastData ||
+      fast.version5 != plain.version5 ||
+      ((fast.found || fast.flagsPastData) && fast.signature != plain.signature) ||
+      (fast.found && fast.flags != plain.flags) ||
       JudgeProjectHeader(fast) != JudgeProjectHeader(plain))
     std::abort();
   return 0;

@@ -9,7 +9,17 @@
 
 namespace fs = std::filesystem;
 
-std::string MapsTextFor(const std::vector<std::string>& files) {
+namespace {
+
+// The range of the mapping of the i-th file: pages that rise, read as hexadecimal.
+std::string RangeOf(std::size_t i) {
+  return std::to_string(i + 1) + "000-" + std::to_string(i + 1) + "800";
+}
+
+}  // namespace
+
+std::string MapsTextFor(const std::vector<std::string>& files,
+                        const std::vector<std::string>& names) {
   std::string maps;
   for (std::size_t i = 0; i < files.size(); ++i) {
     struct stat status {};
@@ -17,8 +27,8 @@ std::string MapsTextFor(const std::vector<std::string>& files) {
     char identity[64];
     std::snprintf(identity, sizeof identity, "%x:%x %llu    ", major(status.st_dev),
                   minor(status.st_dev), static_cast<unsigned long long>(status.st_ino));
-    const std::string page = std::to_string(i + 1);  // read as hexadecimal, rising
-    maps += page + "000-" + page + "800 r-xp 00000000 " + identity + files[i] + "\n";
+    const bool named = i < names.size() && !names[i].empty();
+    maps += RangeOf(i) + " r-xp 00000000 " + identity + (named ? names[i] : files[i]) + "\n";
   }
   return maps;
 }
@@ -35,6 +45,14 @@ void FakeProcTree::AddProcess(std::uint32_t processId, std::string_view name,
 
 void FakeProcTree::AddEndedProcess(std::uint32_t processId) const {
   fs::create_directory(folder_.Path() / std::to_string(processId));
+}
+
+void FakeProcTree::LinkMappings(std::uint32_t processId,
+                                const std::vector<std::string>& targets) const {
+  const fs::path links = folder_.Path() / std::to_string(processId) / "map_files";
+  fs::create_directory(links);
+  for (std::size_t i = 0; i < targets.size(); ++i)
+    fs::create_symlink(targets[i], links / RangeOf(i));
 }
 
 void FakeProcTree::EndProcess(std::uint32_t processId) const {

@@ -26,6 +26,8 @@ class FakeProcTree {
   void AddEndedProcess(std::uint32_t processId) const;
   // Removes a process's maps, as if it ended after the process list was read.
   void EndProcess(std::uint32_t processId) const;
+  // Gives a process map_files: a link for each mapping of MapsTextFor, to its target.
+  void LinkMappings(std::uint32_t processId, const std::vector<std::string>& targets) const;
 
   // A file in the tree's folder: a process's own ("10/maps"), or one beside the processes.
   std::string WriteFile(std::string_view name, std::string_view bytes) const {
@@ -37,5 +39,7 @@ class FakeProcTree {
   TempFolder folder_;
 };
 
-// Maps text for the given files, a line each; a missing file gets an inode that no file has.
-std::string MapsTextFor(const std::vector<std::string>& files);
+// Maps text for the given files, a line each, under the given names where one is given; a
+// missing file gets an inode that no file has.
+std::string MapsTextFor(const std::vector<std::string>& files,
+                        const std::vector<std::string>& names = {});

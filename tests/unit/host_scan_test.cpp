@@ -70,7 +70,11 @@ TEST_F(HostScanTest, NamesModulesAndPassesOverEndedProcesses) {
   tree_.AddProcess(11, "dllhost.exe", {program_, fine_});
   tree_.AddProcess(12, "dllhost.exe", {program_, fine_});
   tree_.EndProcess(11);  // listed, but gone by the time its modules are asked for
+  // ... and from the list taken then, which the fault ends at once.
+  InjectFault({FaultPoint::Process32First, ERROR_NO_MORE_FILES, FALSE, 1, 1});
   EXPECT_EQ(Scan(), Expected("ended"));
+  // Still listed: the module list's error alone does not say that the process has ended.
+  EXPECT_EQ(Scan(), Expected("ended but listed"));
 
   FakeProcTree again;
   const std::string missing = std::filesystem::path(fine_).parent_path() / "gone.dll";
@@ -101,13 +105,15 @@ TEST_F(HostScanTest, NamesWhatAFailingCallLeavesOut) {
        {FaultPoint::CreateToolhelp32Snapshot, ERROR_BAD_LENGTH, FALSE, 5}},
       {"Process32First 18", {FaultPoint::Process32First, ERROR_NO_MORE_FILES}},
       {"Process32Next 30", {FaultPoint::Process32Next, ERROR_READ_FAULT}},
-      // A host's module list cannot be taken, or read to its end; a host that has ended
-      // meanwhile has none; a system that does not know the request for 32-bit modules still
-      // lists the others.
+      // A host's module list cannot be taken, or read to its end, also with the error of a
+      // process that has ended while the host is still listed; a system that does not know the
+      // request for 32-bit modules still lists the others.
       {"module snapshot 5",
        {FaultPoint::CreateToolhelp32Snapshot, ERROR_ACCESS_DENIED, FALSE, 1, 1}},
       {"module snapshot 87 twice",
        {FaultPoint::CreateToolhelp32Snapshot, ERROR_INVALID_PARAMETER, FALSE, 2, 1}},
+      {"module snapshot and process list 87",
+       {FaultPoint::CreateToolhelp32Snapshot, ERROR_INVALID_PARAMETER, FALSE, 3, 1}},
       {"module snapshot 87 once",
        {FaultPoint::CreateToolhelp32Snapshot, ERROR_INVALID_PARAMETER, FALSE, 1, 1}},
       {"Module32First 299", {FaultPoint::Module32First, ERROR_PARTIAL_COPY}},

@@ -80,10 +80,16 @@ TEST(ProjectHeaderScan, ReportsWhereTheSignatureAndFlagsLie) {
   EXPECT_EQ(scan.signature, SCAN_LIMIT - 61);
   EXPECT_EQ(scan.flags, 0x14);
 
-  // Only what the caller hands over is looked at: the same bytes cut one short hold no verdict.
-  EXPECT_FALSE(
-      ScanProjectHeader(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size() - 1)
-          .found);
+  EXPECT_FALSE(scan.flagsPastData);
+
+  // Only what the caller hands over is looked at: the same bytes cut one short hold no verdict,
+  // but the signature is marked, for the caller to take its flags byte from the file.
+  scan = ScanProjectHeader(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size() - 1);
+  EXPECT_FALSE(scan.found);
+  EXPECT_TRUE(scan.flagsPastData);
+  EXPECT_EQ(scan.signature, SCAN_LIMIT - 61);
+  EXPECT_TRUE(Scan(Filler(10) + "BR5!").flagsPastData) << "a signature that ends the data";
+  EXPECT_FALSE(Scan(Filler(10) + "BR5").flagsPastData) << "a signature cut by the end";
 }
 
 }  // namespace

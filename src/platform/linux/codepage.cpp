@@ -155,6 +155,11 @@ int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wid
   return Deliver(result, text, textBytes);
 }
 
+// File names are UTF-8 bytes here, so UTF-8 is the ANSI code page.
+UINT WINAPI GetACP() {
+  return CP_UTF8;
+}
+
 // Callers only ask whether two names are equal, and equal means the same bytes. The order of
 // unequal texts is that of their bytes (Unicode order in UTF-8), not a locale's sort order.
 int WINAPI lstrcmpA(LPCSTR first, LPCSTR second) {

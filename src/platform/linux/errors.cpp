@@ -31,7 +31,9 @@ constexpr Message kMessages[] = {
     {ERROR_DISK_FULL, "The disk is full."},
     {ERROR_INSUFFICIENT_BUFFER, "The buffer is too small."},
     {ERROR_INVALID_NAME, "The name is not valid."},
+    {ERROR_NEGATIVE_SEEK, "The place asked for lies before the start of the file."},
     {ERROR_FILENAME_EXCED_RANGE, "The path is too long."},
+    {ERROR_FILE_TOO_LARGE, "The file has reached the size this process may write."},
     {ERROR_FILE_INVALID, "The file at this path is not the file the process has mapped."},
     {ERROR_CANT_RESOLVE_FILENAME,
      "The path leads through a symbolic link, which is not followed here, or through too many."},
@@ -79,6 +81,8 @@ DWORD Win32ErrorFromErrno(int error) {
     case ENOSPC:
     case EDQUOT:
       return ERROR_DISK_FULL;
+    case EFBIG:
+      return ERROR_FILE_TOO_LARGE;
     case EPIPE:
       return ERROR_BROKEN_PIPE;
     case EIO:

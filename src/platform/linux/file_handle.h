@@ -7,3 +7,6 @@
 // last error set, for a directory, which a file handle cannot be on Windows without backup
 // semantics.
 HANDLE FileHandleFromDescriptor(int fd);
+
+// A file handle that owns fd, open on a file already known to be a regular file: a disk file.
+HANDLE DiskFileHandle(int fd);

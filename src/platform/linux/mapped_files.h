@@ -7,22 +7,48 @@
 
 #include <string>
 
+#include "platform/linux/descriptor.h"
 #include "platform/linux/proc_text.h"
 
-// Whose mappings a module list holds: a process, read through its own folder of the tree or,
-// once its main thread has ended, through the folder of a thread that lives on.
-struct MappingOwner {
-  DWORD processId = 0;
-  DWORD threadId = 0;  // 0: the process's own folder
-  std::string Folder() const;
+// A mapped file as reaching it found it: a descriptor that reaches it without opening it (so
+// that no device's open runs) and its status, or the error that kept it out of reach.
+struct ReachedFile {
+  Descriptor fd;
+  struct stat status {};
+  bool deleted = false;  // it has no name left, so its deleted mark is the kernel's
+  DWORD error = ERROR_SUCCESS;
 };
 
-// The status of the file that owner has mapped as file, found without opening it: false, with
-// the last error set, when it cannot be reached. path is the name to look it up by when the
-// mapping itself cannot be reached; what it names counts only when it is the mapped file.
-bool StatMappedFile(const MappingOwner& owner, const ModuleFile& file, const std::string& path,
-                    struct stat& status);
+// The mapped files of one process, read through its own folder of the tree or, once its main
+// thread has ended, through the folder of a thread that lives on. It keeps open what it
+// reaches them through.
+class MappedFiles {
+ public:
+  MappedFiles() = default;
+  MappedFiles(DWORD processId, DWORD threadId) : processId_(processId), threadId_(threadId) {}
 
-// Opens for reading the regular file that owner has mapped as file, looked up as above: a
-// descriptor, or -1 with the last error set.
-int OpenMappedFile(const MappingOwner& owner, const ModuleFile& file, const std::string& path);
+  DWORD ProcessId() const { return processId_; }
+  std::string Folder() const;
+
+  // The file the process has mapped as file: through its map_files entry, which the kernel
+  // resolves to the mapped file itself whatever its path names now, or else by its name in
+  // the process's own root, following no symbolic link, when that names the mapped file. One
+  // open and one status.
+  ReachedFile Reach(const ModuleFile& file);
+
+  // Opens for reading the regular file that fd reaches: the same inode, opened once more. A
+  // descriptor, or -1 with the last error set.
+  int OpenForReading(const Descriptor& fd);
+
+ private:
+  Descriptor OpenMapping(const ModuleFile& file);
+  Descriptor LookUp(const std::string& path);
+  void ReachByName(const ModuleFile& file, ReachedFile& reached);
+
+  DWORD processId_ = 0;
+  DWORD threadId_ = 0;  // 0: the process's own folder
+  Descriptor mapFiles_;
+  Descriptor root_;
+  Descriptor ownFiles_;
+  bool mapFilesRefused_ = false;
+};

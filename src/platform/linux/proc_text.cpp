@@ -36,13 +36,6 @@ std::optional<std::pair<Number, Number>> ParsePair(std::string_view text, char s
   return std::pair{*first, *second};
 }
 
-// Shared anonymous memory, System V segments, memfd files and anonymous huge pages are
-// named by the kernel as deleted files; they are memory, not files a module came from.
-bool IsSharedMemoryName(std::string_view name) {
-  return name == "/dev/zero" || name == "/anon_hugepage" || name.starts_with("/SYSV") ||
-         name.starts_with("/memfd:");
-}
-
 }  // namespace
 
 std::optional<DWORD> ProcessIdFromFolderName(std::string_view name) {
@@ -73,13 +66,6 @@ std::string DecodeMapsName(std::string_view name) {
   return decoded.append(name);
 }
 
-bool NamesMappedFile(std::string_view name) {
-  if (!name.starts_with('/')) return false;
-  if (!name.ends_with(DELETED_MARK)) return true;
-  name.remove_suffix(DELETED_MARK.size());
-  return !IsSharedMemoryName(name);
-}
-
 std::string_view CutAtCharacter(std::string_view text, std::size_t limit) {
   if (text.size() <= limit) return text;
   // Back off over the continuation bytes of the character that would be cut, at most three.
@@ -90,8 +76,25 @@ std::string_view CutAtCharacter(std::string_view text, std::size_t limit) {
   return text.substr(0, length);
 }
 
-void ModuleFileList::AddLine(std::string_view text) {
+void ModuleFile::Show(bool deleted, char (&field)[MAX_PATH]) const {
+  std::string_view shown = name;
+  if (deleted && !cut && shown.ends_with(DELETED_MARK)) shown.remove_suffix(DELETED_MARK.size());
+  const bool fits = !cut && shown.size() < MAX_PATH;
+  if (!fits) shown = CutAtCharacter(shown, MAX_PATH - 1 - CUT_MARK.size());
+  std::memcpy(field, shown.data(), shown.size());
+  const std::string_view mark = fits ? "" : CUT_MARK;
+  std::memcpy(field + shown.size(), mark.data(), mark.size());
+  field[shown.size() + mark.size()] = '\0';
+}
+
+void ModuleFileList::AddLine(std::string_view text, bool longer) {
   const std::optional<MapsLine> line = ParseMapsLine(text);
-  if (line && NamesMappedFile(line->name) && seen_.insert(line->file).second)
-    files_.push_back(ModuleFile{DecodeMapsName(line->name), line->file, line->start, line->end});
+  if (!line || line->file == FileIdentity{} || !seen_.insert(line->file).second) return;
+  std::string name = DecodeMapsName(line->name);
+  const bool cut = longer || name.size() > NAME_KEPT;
+  if (cut) {
+    name.resize(NAME_KEPT);
+    name.shrink_to_fit();
+  }
+  files_.push_back(ModuleFile{std::move(name), cut, line->file, line->start, line->end});
 }

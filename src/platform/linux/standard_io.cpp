@@ -29,10 +29,11 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
 
 }  // namespace
 
-// A reader that goes away makes the next write fail with EPIPE, which the report tells of,
-// instead of ending the process without a word.
+// A reader that goes away, or a file-size limit reached, makes the next write fail (EPIPE,
+// EFBIG), which the report tells of, instead of ending the process without a word.
 void PrepareStandardOutput() {
   ::signal(SIGPIPE, SIG_IGN);
+  ::signal(SIGXFSZ, SIG_IGN);
 }
 
 bool WriteAllToStandardOutput(const char* data, std::size_t size) {

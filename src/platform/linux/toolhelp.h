@@ -1,13 +1,7 @@
-// What a module snapshot keeps of each module beyond its record, for opening its file.
+// What the toolhelp calls share with the opening of module files.
 #pragma once
 
-#include "platform/linux/mapped_files.h"
+#include "platform/linux/module_list.h"
 
-struct SnapshotModule {
-  MappingOwner owner;
-  const ModuleFile* file;
-};
-
-// The module that the last step of the walk of snapshot filled a record from: the walk opens
-// each module's file before it takes the next.
-SnapshotModule LastModuleWalked(HANDLE snapshot);
+// The module list that snapshot holds (empty when it was taken of the processes).
+ModuleList& ModuleListOf(HANDLE snapshot);

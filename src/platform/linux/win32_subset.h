@@ -45,6 +45,7 @@ using LPCOLESTR = const OLECHAR*;
 using LPBOOL = BOOL*;
 using LPDWORD = DWORD*;
 using PDWORD = DWORD*;
+using PLONG = LONG*;
 using HANDLE = void*;
 using PHANDLE = HANDLE*;
 using HMODULE = void*;
@@ -120,7 +121,10 @@ using DISPID = LONG;
 #define ERROR_DISK_FULL 112L
 #define ERROR_INSUFFICIENT_BUFFER 122L
 #define ERROR_INVALID_NAME 123L
+#define ERROR_NEGATIVE_SEEK 131L
+#define ERROR_BAD_ARGUMENTS 160L
 #define ERROR_FILENAME_EXCED_RANGE 206L
+#define ERROR_FILE_TOO_LARGE 223L
 #define ERROR_PARTIAL_COPY 299L
 #define ERROR_MR_MID_NOT_FOUND 317L
 #define ERROR_NOT_ALL_ASSIGNED 1300L
@@ -165,12 +169,44 @@ using LPOVERLAPPED = OVERLAPPED*;
 #define FILE_TYPE_CHAR 0x0002u
 #define FILE_TYPE_PIPE 0x0003u
 
+#define FILE_BEGIN 0u
+#define FILE_CURRENT 1u
+#define FILE_END 2u
+#define INVALID_SET_FILE_POINTER 0xFFFFFFFFu
+#define FILE_ATTRIBUTE_DIRECTORY 0x00000010u
+#define INVALID_FILE_ATTRIBUTES 0xFFFFFFFFu
+
+struct FILETIME {
+  DWORD dwLowDateTime;
+  DWORD dwHighDateTime;
+};
+
+struct WIN32_FIND_DATAA {
+  DWORD dwFileAttributes;
+  FILETIME ftCreationTime;
+  FILETIME ftLastAccessTime;
+  FILETIME ftLastWriteTime;
+  DWORD nFileSizeHigh;
+  DWORD nFileSizeLow;
+  DWORD dwReserved0;
+  DWORD dwReserved1;
+  CHAR cFileName[MAX_PATH];
+  CHAR cAlternateFileName[14];
+};
+using LPWIN32_FIND_DATAA = WIN32_FIND_DATAA*;
+
 extern "C" {
 DWORD WINAPI GetFileType(HANDLE file);
 HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                           DWORD disposition, DWORD flags, HANDLE templateFile);
 BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read,
                      LPOVERLAPPED overlapped);
+DWORD WINAPI SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD moveMethod);
+DWORD WINAPI GetFileAttributesA(LPCSTR name);
+// Of the patterns Windows takes, only "FOLDER/*": every name in the folder.
+HANDLE WINAPI FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA found);
+BOOL WINAPI FindNextFileA(HANDLE search, LPWIN32_FIND_DATAA found);
+BOOL WINAPI FindClose(HANDLE search);
 }
 
 // ---- Process and module lists (Toolhelp32) ------------------------------------------------
@@ -254,8 +290,10 @@ BOOL WINAPI AdjustTokenPrivileges(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEG
 // ---- Code pages and narrow text ----------------------------------------------------------
 
 #define CP_ACP 0u
+#define CP_UTF8 65001u
 
 extern "C" {
+UINT WINAPI GetACP();
 int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int textBytes, LPWSTR wide,
                                int wideUnits);
 int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wideUnits, LPSTR text,

@@ -1,4 +1,4 @@
-#include "driver/termination.h"
+#include "report/termination.h"
 
 #include <exception>
 

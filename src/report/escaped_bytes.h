@@ -1,0 +1,26 @@
+// How a report shows a byte that may not reach it as it is: a control byte (below 0x20, or
+// 0x7F) could start a line or steer a terminal, so it is written as \xHH. Whatever else writes
+// text from reports for people shows such bytes the same way.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+inline bool IsControlByte(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte < 0x20 || byte == 0x7F;
+}
+
+// Appends "\xHH", with capital hexadecimal digits.
+inline void AppendEscapedByte(std::string& out, char c) {
+  static constexpr char DIGITS[] = "0123456789ABCDEF";
+  const auto byte = static_cast<unsigned char>(c);
+  out += "\\x";
+  out += DIGITS[byte >> 4];
+  out += DIGITS[byte & 0x0F];
+}
+
+// The length of the UTF-8 character at the start of text, or 0 when none starts there: a byte
+// that starts no character, an overlong form, a surrogate, anything beyond U+10FFFF, or a
+// character cut short by the end of text.
+std::size_t Utf8CharacterLength(std::string_view text);

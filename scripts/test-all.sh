@@ -9,7 +9,8 @@ scripts/install-deps.sh --windows
 start=$SECONDS
 cmake --workflow --preset ci
 echo "Every build passed its tests in $(((SECONDS - start) / 60)) min $(((SECONDS - start) % 60)) s"
-# A Wine test bed that cannot run here (tests/wine/test-bed.sh) skips its suites: say so last.
+# The suites of a Wine test bed that cannot run here (tests/wine/test-bed.cmake) are registered
+# disabled: say so last.
 for why in build/windows-*-tests/wine-prefix.unavailable; do
   [[ ! -f $why ]] || echo "Not run here: the suites of ${why%/wine-prefix.unavailable}: $(cat "$why")"
 done

@@ -8,12 +8,12 @@
 #   test-bed.sh run PREFIX COMMAND [ARGUMENT...]   run a command in the bed (cmake/wine-run.sh
 #                                                  runs every Windows program through this)
 #   test-bed.sh stop PREFIX                        stop the server and everything it runs
+#   test-bed.sh probe PREFIX ARCH                  succeed when the bed can run here, or say
+#                                                  why not
 # A win32 bed runs the 32-bit Wine of wine32.sh, laid over /usr in its mount namespace. Where
 # the kernel runs no 32-bit code, the bed has a user namespace too, whose binfmt_misc hands i386
 # programs to qemu. Namespaces take root: for another user a win64 bed runs without them, and a
 # win32 bed cannot run.
-# Where the bed's namespaces cannot be made (a user namespace in a chroot), the bed says why
-# and exits 77, and so does every program then run in it: the tests that need it are skipped.
 # CTest waits until a test's output pipes close. The namespaces, the server and the services it
 # starts keep whatever descriptors they inherited, so all of them send their output to a log
 # file; a test started afterwards finds them running and ends as soon as its program does.
@@ -29,7 +29,6 @@ export WINEDEBUG=-all
 export LC_ALL=C
 log="$prefix.log"
 bed_file="$prefix.pid"  # the process id of the bed's first process, as seen from outside
-unavailable="$prefix.unavailable"  # why the bed cannot run here
 
 # The process id of the bed's first process, when the bed of this prefix runs.
 bed_pid() {
@@ -44,16 +43,33 @@ bed_pid() {
 # process is killed, as it would if it ran here.
 run() {
   bed=$(bed_pid) || {
-    if [ -f "$unavailable" ]; then
-      cat "$unavailable" >&2
-      exit 77
-    fi
     echo "test-bed: the Wine test bed of $prefix is not running" >&2
     exit 1
   }
   if [ "$(id -u)" != 0 ]; then exec setpriv --pdeathsig KILL -- "$@"; fi
   exec nsenter --target "$bed" --all --preserve-credentials --root --wd=. -- \
     setpriv --pdeathsig KILL -- "$@"
+}
+
+# The command that starts the bed's first process in namespaces of its own (none for a user
+# other than root, who cannot have them).
+launcher() {
+  if [ "$(id -u)" = 0 ]; then
+    printf 'unshare --mount --pid --fork --mount-proc --kill-child'
+    if [ "$1" = win32 ] && "$wine32" emulated; then printf ' --map-root-user'; fi
+  elif [ "$1" = win32 ]; then
+    echo "test-bed: the 32-bit Wine test bed needs root, for the namespaces it runs in" >&2
+    exit 1
+  fi
+}
+
+# Sets the launcher of an ARCH bed, and fails, saying why, when its namespaces cannot be made.
+can_run() {
+  launcher=$(launcher "$1")
+  if [ -n "$launcher" ] && ! why=$($launcher true 2>&1); then
+    echo "test-bed: the Wine test bed cannot run here: its namespaces cannot be made ($why)" >&2
+    exit 1
+  fi
 }
 
 # Ends the bed of this prefix, if one runs: its first process goes, and the kernel ends every
@@ -71,22 +87,9 @@ start)
   stop_bed  # a bed left over from a run that was cut short
   mkdir -p "$prefix"
   : >"$log"
-  rm -f "$prefix.ready" "$unavailable"
+  rm -f "$prefix.ready"
   [ "$arch" != win32 ] || "$wine32" check
-  if [ "$(id -u)" = 0 ]; then
-    launcher="unshare --mount --pid --fork --mount-proc --kill-child"
-    if [ "$arch" = win32 ] && "$wine32" emulated; then launcher="$launcher --map-root-user"; fi
-  elif [ "$arch" = win32 ]; then
-    echo "test-bed: the 32-bit Wine test bed needs root, for the namespaces it runs in" >&2
-    exit 1
-  else
-    launcher=""
-  fi
-  if [ -n "$launcher" ] && ! why=$($launcher true 2>&1); then
-    echo "test-bed: the Wine test bed cannot run here: its namespaces cannot be made ($why)" |
-      tee "$unavailable" >&2
-    exit 77
-  fi
+  can_run "$arch"
   $launcher "$0" inside "$prefix" "$arch" >>"$log" 2>&1 </dev/null &
   outer=$!
   while [ ! -e "$prefix.ready" ]; do
@@ -124,13 +127,15 @@ inside)
   wineserver -w
   ;;
 run) run "$@" ;;
+probe) can_run "$1" ;;
 stop)
   # The server saves the registry as it ends.
   if bed_pid >/dev/null; then "$0" run "$prefix" wineserver -k >>"$log" 2>&1 </dev/null || true; fi
   stop_bed
   ;;
 *)
-  echo "usage: $0 start PREFIX win64|win32 [REG_FILE...] | run PREFIX COMMAND... | stop PREFIX" >&2
+  echo "usage: $0 start PREFIX ARCH [REG_FILE...] | run PREFIX COMMAND... | stop PREFIX" \
+    "| probe PREFIX ARCH" >&2
   exit 2
   ;;
 esac

@@ -7,17 +7,17 @@
 #include <string_view>
 
 inline bool IsControlByte(char c) {
-  const auto byte = static_cast<unsigned char>(c);
-  return byte < 0x20 || byte == 0x7F;
+  const auto code = static_cast<unsigned char>(c);
+  return code < 0x20 || code == 0x7F;
 }
 
 // Appends "\xHH", with capital hexadecimal digits.
 inline void AppendEscapedByte(std::string& out, char c) {
   static constexpr char DIGITS[] = "0123456789ABCDEF";
-  const auto byte = static_cast<unsigned char>(c);
+  const auto code = static_cast<unsigned char>(c);
   out += "\\x";
-  out += DIGITS[byte >> 4];
-  out += DIGITS[byte & 0x0F];
+  out += DIGITS[code >> 4];
+  out += DIGITS[code & 0x0F];
 }
 
 // The length of the UTF-8 character at the start of text, or 0 when none starts there: a byte

@@ -5,7 +5,7 @@
 #include "com/com_error.h"
 #include "com/com_ptr.h"
 #include "com/com_text.h"
-#include "hosts/package_tracker.h"
+#include "platform/package_tracker.h"
 #include "report/report.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "hosts/package_tracker.h"
+#include "platform/package_tracker.h"
 #include "platform/win32.h"
 
 struct FakePackage {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/comadmin.h"
+#include "support/com_classes.h"
 #include "support/wide_text.h"
 
 // A property value as the catalog hands it out.

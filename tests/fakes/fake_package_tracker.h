@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/package_tracker.h"
-#include "platform/win32.h"
+#include "support/com_classes.h"
 
 struct FakePackage {
   std::u16string name = {};

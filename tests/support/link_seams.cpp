@@ -1,6 +1,7 @@
 #include "support/link_seams.h"
 
 #include <algorithm>
+#include <map>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -10,6 +11,13 @@ namespace {
 std::string treeRoot;
 std::vector<Fault> faults;
 long liveBstrs = 0;
+
+struct Registration {
+  CLSID clsid;
+  IUnknown* factory;
+};
+std::map<DWORD, Registration> classes;  // by cookie, in the order they were registered
+DWORD lastCookie = 0;
 
 // The result to return at once, with the last error already set, when a fault is due.
 std::optional<BOOL> DueFault(FaultPoint point) {
@@ -44,8 +52,44 @@ long LiveBstrCount() {
   return liveBstrs;
 }
 
+const IID IID_IClassFactory = {0x00000001, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+
 // The substitutes the linker puts in place of the layer's own calls; __real_ reaches those.
 extern "C" {
+HRESULT CoRegisterClassObject(REFCLSID clsid, LPUNKNOWN factory, DWORD, DWORD, LPDWORD cookie) {
+  if (factory == nullptr || cookie == nullptr) return E_INVALIDARG;
+  factory->AddRef();
+  *cookie = ++lastCookie;
+  classes[*cookie] = {clsid, factory};
+  return S_OK;
+}
+
+HRESULT CoRevokeClassObject(DWORD cookie) {
+  const auto found = classes.find(cookie);
+  if (found == classes.end()) return CO_E_OBJNOTREG;
+  found->second.factory->Release();
+  classes.erase(found);
+  return S_OK;
+}
+
+// The layer says whether COM can be asked at all; a class it does not know may be registered here.
+HRESULT __real_CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID riid,
+                                LPVOID* object);
+HRESULT __wrap_CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID riid,
+                                LPVOID* object) {
+  const HRESULT hr = __real_CoCreateInstance(clsid, outer, context, riid, object);
+  const auto found =
+      std::ranges::find_if(classes, [&](const auto& each) { return each.second.clsid == clsid; });
+  if (hr != REGDB_E_CLASSNOTREG || found == classes.end()) return hr;
+  IClassFactory* factory = nullptr;
+  const HRESULT queried =
+      found->second.factory->QueryInterface(IID_IClassFactory, reinterpret_cast<void**>(&factory));
+  if (FAILED(queried)) return queried;
+  const HRESULT made = factory->CreateInstance(outer, riid, object);
+  factory->Release();
+  return made;
+}
+
 const char* __real_ProcRoot();
 const char* __wrap_ProcRoot() {
   return treeRoot.empty() ? __real_ProcRoot() : treeRoot.c_str();

@@ -43,7 +43,7 @@ std::optional<HostKind> HostKindOf(std::string_view name) {
 
 void ScanHostProcess(DWORD processId, const char* exeName, HostKind kind) {
   Report << "Scanning " << exeName << " (PID:" << processId << ") ";
-  if (!PrintHostPackages(processId, kind)) Report << " System Package ";
+  if (!PrintHostPackages(processId, exeName, kind)) Report << " System Package ";
   ScanProcessModules(processId, exeName);
   Report << endl << endl;
 }

@@ -57,7 +57,8 @@ class FakeTracker final : public CountedObject<IPackageTracker> {
   HRESULT STDMETHODCALLTYPE Unused5() override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE Unused6() override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetCount(LONG* count) override {
-    *count = setup_.count.value_or(static_cast<LONG>(setup_.packages.size()));
+    if (setup_.countDelivered)
+      *count = setup_.count.value_or(static_cast<LONG>(setup_.packages.size()));
     return S_OK;
   }
   // An index past the list delivers no item, as a list that changed since it was counted.

@@ -21,6 +21,7 @@ struct FakePackage {
 struct TrackerSetup {
   std::vector<FakePackage> packages = {};
   std::optional<LONG> count = {};  // the count reported, when it is not the list's length
+  bool countDelivered = true;      // false: the count call succeeds and delivers nothing
 };
 
 // The setup every tracker made from now on is built from.

@@ -101,6 +101,7 @@ BSTR __wrap_SysAllocString(const OLECHAR* text) {
 }
 BSTR __real_SysAllocStringLen(const OLECHAR* text, UINT units);
 BSTR __wrap_SysAllocStringLen(const OLECHAR* text, UINT units) {
+  if (DueFault(FaultPoint::SysAllocStringLen)) return nullptr;
   return Counted(__real_SysAllocStringLen(text, units));
 }
 void __real_SysFreeString(BSTR text);
@@ -130,5 +131,8 @@ QUENTIX_FAULT_POINT(LookupPrivilegeValueA, (LPCSTR s, LPCSTR n, PLUID l), (s, n,
 QUENTIX_FAULT_POINT(AdjustTokenPrivileges,
                     (HANDLE t, BOOL d, PTOKEN_PRIVILEGES n, DWORD b, PTOKEN_PRIVILEGES p, PDWORD r),
                     (t, d, n, b, p, r))
+QUENTIX_FAULT_POINT(WideCharToMultiByte,
+                    (UINT c, DWORD f, LPCWSTR w, int u, LPSTR t, int b, LPCSTR d, LPBOOL x),
+                    (c, f, w, u, t, b, d, x))
 #undef QUENTIX_FAULT_POINT
 }

@@ -19,11 +19,13 @@ enum class FaultPoint {
   Module32Next,
   OpenProcessToken,
   LookupPrivilegeValueA,
-  AdjustTokenPrivileges
+  AdjustTokenPrivileges,
+  WideCharToMultiByte,
+  SysAllocStringLen
 };
 
-// The next `times` calls at point return `result` (INVALID_HANDLE_VALUE for a snapshot) with
-// `lastError` set, after `skip` calls that run normally.
+// The next `times` calls at point return `result` (INVALID_HANDLE_VALUE for a snapshot, null for
+// a string) with `lastError` set, after `skip` calls that run normally.
 struct Fault {
   FaultPoint point;
   DWORD lastError;

@@ -6,6 +6,7 @@
 #include "fakes/fake_package_tracker.h"
 #include "hosts/host_packages.h"
 #include "support/report_capture.h"
+#include "support/system_text.h"
 #if !defined(_WIN32)
 #include "support/link_seams.h"
 #endif
@@ -19,6 +20,8 @@ constexpr HostKind SURROGATE = HostKind::Surrogate;
 const TrackerSetup kTwoForHost = {{{u"Sales", HOST}, {u"Ledger", OTHER}, {u"Orders", HOST}}};
 const TrackerSetup kOthersOnly = {{{u"A", OTHER}, {u"B", OTHER}}};
 constexpr char kIisLine[] = "IIS In-Process Applications\r\n";
+const std::string kNotCounted =
+    "Not checked: the packages of host.exe (PID:1200) (" + ErrorText(E_POINTER, true) + ")\r\n";
 
 TEST(PrintHostPackages, PrintsEachPackageOfTheHostOrTheWebServersLine) {
   const struct {
@@ -40,8 +43,10 @@ TEST(PrintHostPackages, PrintsEachPackageOfTheHostOrTheWebServersLine) {
       // A process id of 0 is no host's; a name ends at its first NUL.
       {{{{u"Nobody", 0}}}, WEB, kIisLine},
       {{{{std::u16string(u"Cut\0off", 7), HOST}}}, SURROGATE, "Cut\r\n"},
-      // A count that is not the list's: none below zero, no item past the list or the count.
-      {{kTwoForHost.packages, -1}, WEB, kIisLine},
+      // A count that is not the list's: none past the list or the count. A count not
+      // delivered, or below zero, is none: the list is not taken for an empty one.
+      {{kTwoForHost.packages, -1}, WEB, kNotCounted},
+      {{kTwoForHost.packages, {}, false}, SURROGATE, kNotCounted},
       {{kTwoForHost.packages, 5}, SURROGATE, "Sales\r\nOrders\r\n"},
       {{kTwoForHost.packages, 2}, SURROGATE, "Sales\r\n"},
   };
@@ -51,7 +56,7 @@ TEST(PrintHostPackages, PrintsEachPackageOfTheHostOrTheWebServersLine) {
     DWORD cookie = 0;
     ASSERT_EQ(RegisterFakeTracker(&cookie), S_OK);
     ReportCapture capture;
-    EXPECT_EQ(PrintHostPackages(HOST, c.kind), !c.report.empty()) << c.report;
+    EXPECT_EQ(PrintHostPackages(HOST, "host.exe", c.kind), !c.report.empty()) << c.report;
     EXPECT_EQ(capture.Text(), c.report);
     RevokeFakeTracker(cookie);
     EXPECT_EQ(LiveTrackerObjects(), 0);
@@ -61,10 +66,29 @@ TEST(PrintHostPackages, PrintsEachPackageOfTheHostOrTheWebServersLine) {
   }
   // Without a tracker class nothing is printed, for either kind of host.
   ReportCapture capture;
-  EXPECT_FALSE(PrintHostPackages(HOST, WEB));
-  EXPECT_FALSE(PrintHostPackages(HOST, SURROGATE));
+  EXPECT_FALSE(PrintHostPackages(HOST, "host.exe", WEB));
+  EXPECT_FALSE(PrintHostPackages(HOST, "host.exe", SURROGATE));
   EXPECT_EQ(capture.Text(), "");
   CoUninitialize();
 }
+
+#if !defined(_WIN32)
+// A name that cannot be made into text is named as not checked, and the list goes on.
+TEST(PrintHostPackages, NamesANameThatCannotBeMadeIntoText) {
+  CoInitialize(nullptr);
+  SetFakeTrackerSetup(kTwoForHost);
+  DWORD cookie = 0;
+  ASSERT_EQ(RegisterFakeTracker(&cookie), S_OK);
+  InjectFault({FaultPoint::WideCharToMultiByte, ERROR_NOT_ENOUGH_MEMORY});
+  ReportCapture capture;
+  EXPECT_TRUE(PrintHostPackages(HOST, "host.exe", SURROGATE));
+  EXPECT_EQ(capture.Text(), "Not checked: the name of a package of host.exe (PID:1200) (" +
+                                ErrorText(0x80070008u, true) + ")\r\nOrders\r\n");
+  ClearFaults();
+  RevokeFakeTracker(cookie);
+  EXPECT_EQ(LiveBstrCount(), 0);
+  CoUninitialize();
+}
+#endif
 
 }  // namespace

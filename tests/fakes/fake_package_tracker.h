@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/package_tracker.h"
-#include "support/com_classes.h"
+#include "fakes/counted_object.h"
 
 struct FakePackage {
   std::u16string name = {};
@@ -31,14 +31,5 @@ void SetFakeTrackerSetup(TrackerSetup setup);
 // (ASCII). A line that starts with '-' names an item without the RunningPackage interface.
 TrackerSetup TrackerSetupFromText(std::string_view text);
 
-// Fake tracker objects (trackers, items and class factories) alive now; 0 once every
-// reference handed out has been released.
-long LiveTrackerObjects();
-
 // A new class factory of fake trackers, with one reference for the caller.
 IClassFactory* NewFakeTrackerFactory();
-
-// Registers (and revokes) the fake tracker's class object for the tracker's class id in
-// this process. COM must be initialised.
-HRESULT RegisterFakeTracker(DWORD* cookie);
-HRESULT RevokeFakeTracker(DWORD cookie);

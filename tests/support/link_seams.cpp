@@ -1,7 +1,6 @@
 #include "support/link_seams.h"
 
 #include <algorithm>
-#include <map>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -12,12 +11,8 @@ std::string treeRoot;
 std::vector<Fault> faults;
 long liveBstrs = 0;
 
-struct Registration {
-  CLSID clsid;
-  IUnknown* factory;
-};
-std::map<DWORD, Registration> classes;  // by cookie, in the order they were registered
-DWORD lastCookie = 0;
+// The class objects registered, each under its class; a cookie is a place in the list.
+std::vector<std::pair<CLSID, IUnknown*>> classes;
 
 // The result to return at once, with the last error already set, when a fault is due.
 std::optional<BOOL> DueFault(FaultPoint point) {
@@ -52,23 +47,18 @@ long LiveBstrCount() {
   return liveBstrs;
 }
 
-const IID IID_IClassFactory = {0x00000001, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-
-// The substitutes the linker puts in place of the layer's own calls; __real_ reaches those.
+// The class registration that the layer lacks, and the substitutes the linker puts in place of
+// the layer's own calls; __real_ reaches those.
 extern "C" {
 HRESULT CoRegisterClassObject(REFCLSID clsid, LPUNKNOWN factory, DWORD, DWORD, LPDWORD cookie) {
-  if (factory == nullptr || cookie == nullptr) return E_INVALIDARG;
   factory->AddRef();
-  *cookie = ++lastCookie;
-  classes[*cookie] = {clsid, factory};
+  classes.emplace_back(clsid, factory);
+  *cookie = static_cast<DWORD>(classes.size());
   return S_OK;
 }
 
 HRESULT CoRevokeClassObject(DWORD cookie) {
-  const auto found = classes.find(cookie);
-  if (found == classes.end()) return CO_E_OBJNOTREG;
-  found->second.factory->Release();
-  classes.erase(found);
+  std::exchange(classes.at(cookie - 1).second, nullptr)->Release();  // the fakes revoke each once
   return S_OK;
 }
 
@@ -78,16 +68,10 @@ HRESULT __real_CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD context, 
 HRESULT __wrap_CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID riid,
                                 LPVOID* object) {
   const HRESULT hr = __real_CoCreateInstance(clsid, outer, context, riid, object);
-  const auto found =
-      std::ranges::find_if(classes, [&](const auto& each) { return each.second.clsid == clsid; });
-  if (hr != REGDB_E_CLASSNOTREG || found == classes.end()) return hr;
-  IClassFactory* factory = nullptr;
-  const HRESULT queried =
-      found->second.factory->QueryInterface(IID_IClassFactory, reinterpret_cast<void**>(&factory));
-  if (FAILED(queried)) return queried;
-  const HRESULT made = factory->CreateInstance(outer, riid, object);
-  factory->Release();
-  return made;
+  for (const auto& [registered, factory] : classes)  // the fakes register class factories alone
+    if (hr == REGDB_E_CLASSNOTREG && factory != nullptr && registered == clsid)
+      return static_cast<IClassFactory*>(factory)->CreateInstance(outer, riid, object);
+  return hr;
 }
 
 const char* __real_ProcRoot();

@@ -1,12 +1,12 @@
 // What the test builds change in the Linux platform layer, by substituting calls at link time
 // (the linker's --wrap; see tests/CMakeLists.txt): the folder the process tree is read from,
 // calls made to fail, a tally of the BSTRs alive, and the class objects registered for the
-// fakes (support/com_classes.h). The product carries none of it.
+// fakes (fakes/counted_object.h). The product carries none of it.
 #pragma once
 
 #include <string>
 
-#include "support/com_classes.h"
+#include "fakes/counted_object.h"
 
 // Points the layer at a tree of the test's own; "" puts /proc back.
 void SetProcRoot(std::string root);

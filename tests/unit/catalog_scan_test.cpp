@@ -23,21 +23,23 @@ namespace {
 // filled again would leave a string behind.
 std::string Walk(FakeCatalogData data) {
   CoInitialize(nullptr);
-  const long objectsBefore = FakeCatalogLiveObjects();
+  const long objectsBefore = LiveFakeObjects;
 #if !defined(_WIN32)
   const long stringsBefore = LiveBstrCount();
 #endif
   DWORD cookie = 0;
-  EXPECT_EQ(RegisterFakeCatalog(std::move(data), &cookie), S_OK);
+  EXPECT_EQ(
+      RegisterClassFactory(CLSID_COMAdminCatalog, NewFakeCatalogFactory(std::move(data)), &cookie),
+      S_OK);
   std::string text;
   {
     ReportCapture capture;
     ScanCatalog();
     text = capture.Text();
   }
-  RevokeFakeCatalog(cookie);
+  CoRevokeClassObject(cookie);
   CoUninitialize();
-  EXPECT_EQ(FakeCatalogLiveObjects(), objectsBefore);
+  EXPECT_EQ(LiveFakeObjects, objectsBefore);
 #if !defined(_WIN32)
   EXPECT_EQ(LiveBstrCount(), stringsBefore);
 #endif
@@ -97,11 +99,11 @@ TEST(CatalogWalk, NamesWhatAFailingCallLeavesOutAndGoesOn) {
 #if !defined(_WIN32)
 // Text that cannot be had is named where it was needed, and the walk goes on.
 TEST(CatalogWalk, NamesTextThatCannotBeHad) {
-  const FakeCatalogData two = {{{Text(u"Sales")}, {Text(u"Stock")}}};
   InjectFault({FaultPoint::SysAllocStringLen, ERROR_NOT_ENOUGH_MEMORY});  // "Applications"
-  EXPECT_EQ(Walk(two), ExpectedText("walks/catalog.txt", "no collection name"));
+  EXPECT_EQ(Walk({}), ExpectedText("walks/catalog.txt", "no collection name"));
   InjectFault({FaultPoint::WideCharToMultiByte, ERROR_NOT_ENOUGH_MEMORY});  // the first name
-  EXPECT_EQ(Walk(two), ExpectedText("walks/catalog.txt", "no narrow name"));
+  EXPECT_EQ(Walk({{{Text(u"Sales")}, {Text(u"Stock")}}}),
+            ExpectedText("walks/catalog.txt", "no narrow name"));
 }
 #endif
 

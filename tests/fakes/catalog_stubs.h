@@ -20,11 +20,15 @@ struct DispatchStub : Interface {
                           UINT*)
 };
 
-// The catalog as far as the scan reaches into its method table: GetCollection at slot 7, as
-// on every system. Windows declares more methods after it, which no caller reaches.
+// The catalog up to the one slot the scan calls, GetCollection at 7, where our declaration ends;
+// on Windows, whose goes on, the fake offers those slots alone, as any COM object may.
+#if defined(_WIN32)
 struct CatalogSlots : IDispatch {
   virtual HRESULT STDMETHODCALLTYPE GetCollection(BSTR name, IDispatch** collection) = 0;
 };
+#else
+using CatalogSlots = ICOMAdminCatalog;
+#endif
 using CatalogStub = DispatchStub<CatalogSlots>;
 
 struct CollectionStub : DispatchStub<ICatalogCollection> {

@@ -21,8 +21,7 @@ extern "C" HRESULT WINAPI CoRegisterClassObject(REFCLSID clsid, LPUNKNOWN factor
 extern "C" HRESULT WINAPI CoRevokeClassObject(DWORD cookie);
 #endif
 
-// Fake objects of any kind (class objects included) alive now; 0 once every reference handed
-// out has been released.
+// Fake objects of any kind alive now: 0 once every reference handed out has come back.
 inline long LiveFakeObjects = 0;
 
 template <typename Interface>

@@ -20,9 +20,8 @@ constexpr HostKind SURROGATE = HostKind::Surrogate;
 const TrackerSetup kTwoForHost = {{{u"Sales", HOST}, {u"Ledger", OTHER}, {u"Orders", HOST}}};
 const TrackerSetup kOthersOnly = {{{u"A", OTHER}, {u"B", OTHER}}};
 constexpr char kIisLine[] = "IIS In-Process Applications\r\n";
-std::string NotChecked(const char* what, DWORD error) {
-  return std::string("Not checked: ") + what + " of host.exe (PID:1200) (" +
-         ErrorText(error, true) + ")\r\n";
+std::string NotChecked(std::string what, DWORD error) {
+  return "Not checked: " + what + " of host.exe (PID:1200) (" + ErrorText(error, true) + ")\r\n";
 }
 const std::string kNotCounted = NotChecked("the packages", E_POINTER);
 

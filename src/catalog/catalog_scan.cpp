@@ -6,6 +6,7 @@
 #include "catalog/component_scan.h"
 #include "com/com_error.h"
 #include "com/com_text.h"
+#include "com/delivered.h"
 #include "report/not_checked.h"
 #include "report/report.h"
 #include "report/report_texts.h"
@@ -34,7 +35,7 @@ void ReadApplicationKey(const VARIANT& name, LONG index, ICatalogCollection* app
   Variant entryName;
   if (SUCCEEDED(application->get_Name(entryName.Put())) &&
       lstrcmpA(TextOfVariant(name).Narrow(), TextOfVariant(entryName.Get()).Narrow()) == 0)
-    application->get_Key(key.Put());  // not tested: a failed read leaves key empty
+    application->get_Key(key.Put());  // result unchecked: a failed read leaves key empty
   application.Reset();
 }
 
@@ -45,7 +46,12 @@ void ScanCatalog() {
   Report << CATALOG_MACHINE_LEAD << LocalSystem.MachineName << MACHINE_END << endl;
   Report << endl;
   Catalog catalog;
-  const HRESULT opened = OpenCatalog(catalog);
+  HRESULT opened;
+  try {
+    opened = OpenCatalog(catalog);
+  } catch (const _com_error& failure) {  // a collection's name that cannot be made
+    opened = failure.Error();
+  }
   if (FAILED(opened)) {
     ReportNotChecked(std::string("the COM+ catalog on ") + LocalSystem.MachineName,
                      ComFailure(opened));
@@ -79,8 +85,9 @@ HRESULT OpenCatalog(Catalog& catalog) {
 
 HRESULT ScanApplications(ICatalogCollection* applications) {
   Variant name;
-  LONG count = 0;
+  LONG count = NO_COUNT;
   HRESULT result = applications->get_Count(&count);
+  result = CountDelivered(result, count);
   if (FAILED(result)) {
     ReportNotChecked(
         std::string("the applications of the COM+ catalog on ") + LocalSystem.MachineName,
@@ -97,7 +104,7 @@ HRESULT ScanApplications(ICatalogCollection* applications) {
         ReportNotChecked(ApplicationSubject(index), ComFailure(result));
         continue;
       }
-      application->get_Name(name.Put());  // not tested: a failed read leaves it empty
+      application->get_Name(name.Put());  // result unchecked: a failed read leaves it empty
       VARIANT copy;
       VariantInit(&copy);
       CopyVariant(&copy, &name.Get());
@@ -126,7 +133,7 @@ HRESULT ScanApplication(VARIANT adopted, LONG index, ICatalogCollection* applica
   } else {
     const HRESULT populated = collection->Populate();
     LONG count = 0;
-    collection->get_Count(&count);  // not tested here: the component walk counts again
+    collection->get_Count(&count);  // result unchecked: the component walk counts again
     Report << APPLICATION_LEAD << text << COMPONENT_COUNT_LEAD << count
            << (count == 1 ? ONE_COMPONENT_END : COMPONENTS_END) << endl;
     if (FAILED(populated))

@@ -8,7 +8,7 @@
 // reported as not checked, and the walk goes on with the rest.
 void ScanCatalog();
 
-// The steps of the walk, open to the tests; the driver calls ScanCatalog alone.
+// The steps of the walk, each with the result it reports; the driver calls ScanCatalog alone.
 
 // The catalog of this machine and its populated "Applications" collection, held for one walk
 // and given back when it ends: the collection first, then the catalog.
@@ -18,10 +18,12 @@ struct Catalog {
 };
 
 // Creates the catalog in process and populates its applications. S_OK, or the result of the
-// first call that failed; whatever was obtained before that call stays in catalog.
+// first call that failed; whatever was obtained before that call stays in catalog. Raises
+// _com_error when the collection's name cannot be made.
 HRESULT OpenCatalog(Catalog& catalog);
 
-// Lists every application of the collection. Returns the result of the last Count or Item call.
+// Lists every application of the collection. Returns the result of the last Count or Item call;
+// a Count that delivered no count is E_POINTER.
 HRESULT ScanApplications(ICatalogCollection* applications);
 
 // Lists the components of the application at index in applications under the given name, which

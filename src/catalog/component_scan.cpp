@@ -3,6 +3,7 @@
 #include "catalog/catalog_objects.h"
 #include "com/com_error.h"
 #include "com/com_text.h"
+#include "com/delivered.h"
 #include "inspect/dll_check.h"
 #include "report/not_checked.h"
 #include "report/report.h"
@@ -21,8 +22,9 @@ std::string ComponentSubject(const std::string& progId, LONG index, std::string_
 HRESULT ScanComponents(ICatalogCollection* collection, std::string_view application) {
   // One VARIANT serves every component.
   Variant name;
-  LONG count = 0;
+  LONG count = NO_COUNT;
   HRESULT result = collection->get_Count(&count);
+  result = CountDelivered(result, count);
   if (FAILED(result))
     ReportNotChecked("the components of application " + std::string(application),
                      ComFailure(result));
@@ -35,7 +37,7 @@ HRESULT ScanComponents(ICatalogCollection* collection, std::string_view applicat
         ReportNotChecked(ComponentSubject(progId, index, application), ComFailure(result));
         continue;
       }
-      component->get_Name(name.Put());  // not tested: a failed read leaves it empty
+      component->get_Name(name.Put());  // result unchecked: a failed read leaves it empty
       progId = TextOfVariant(name.Get()).Narrow();
       Report << PROGID_LEAD << progId << endl;
       result = CheckComponent(index, collection, ComponentSubject(progId, index, application));

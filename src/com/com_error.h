@@ -1,5 +1,6 @@
 // The one exception type for failures in COM text handling. It carries an HRESULT and
-// nothing else; nothing in the program catches it.
+// nothing else. The scans catch it where they needed the text, name what it left unchecked,
+// and go on with the rest.
 #pragma once
 
 #include "platform/win32.h"

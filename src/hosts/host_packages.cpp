@@ -5,7 +5,9 @@
 #include "com/com_error.h"
 #include "com/com_ptr.h"
 #include "com/com_text.h"
-#include "hosts/package_tracker.h"
+#include "com/delivered.h"
+#include "platform/package_tracker.h"
+#include "report/not_checked.h"
 #include "report/report.h"
 #include "report/report_texts.h"
 
@@ -14,45 +16,49 @@ namespace {
 constexpr DWORD TRACKER_CONTEXT =
     CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER;
 
-// The narrow text of a package name, from a copy that the holder owns.
-std::string NarrowName(BSTR name) {
-  if (name == nullptr) return {};
-  BSTR copy = SysAllocString(name);
-  if (copy == nullptr) RaiseComError(E_OUTOFMEMORY);
-  return ComText(copy).Narrow();
-}
-
 // Reads one item of the list and prints its package name when it runs in processId.
 bool PrintPackageIfHosted(IUnknown* item, DWORD processId) {
   ComPtr<RunningPackage> package;
   if (FAILED(item->QueryInterface(IID_RunningPackage, package.PutVoid())) || !package) return false;
-  BSTR name = nullptr;
+  BSTR delivered = nullptr;
   DWORD hostId = 0;
-  package->GetName(&name);
+  package->GetName(&delivered);
   package->GetProcessId(&hostId);
+  const ComText name(delivered);  // its owner from here on, whatever happens
   // A process id that is not delivered stays 0, which no host has.
-  const bool hosted = hostId == processId;
-  if (hosted) Report << NarrowName(name) << endl;
-  SysFreeString(name);
-  return hosted;
+  if (hostId != processId) return false;
+  Report << name.Narrow() << endl;
+  return true;
 }
 
 }  // namespace
 
-bool PrintHostPackages(DWORD processId, HostKind kind) {
-  bool printed = false;
+bool PrintHostPackages(DWORD processId, const char* exeName, HostKind kind) {
   ComPtr<IPackageTracker> tracker;
   CoCreateInstance(CLSID_PackageTracker, nullptr, TRACKER_CONTEXT, IID_IPackageTracker,
                    tracker.PutVoid());
   if (!tracker) return false;
+  const std::string host = std::string(exeName) + " (PID:" + std::to_string(processId) + ")";
   tracker->Refresh();
-  LONG count = 0;
-  tracker->GetCount(&count);
+  LONG count = NO_COUNT;
+  HRESULT counted = tracker->GetCount(&count);
+  counted = CountDelivered(counted, count);
+  if (FAILED(counted)) {
+    // Whether any package runs there is not known: no label stands for one.
+    ReportNotChecked("the packages of " + host, ComFailure(counted));
+    return true;
+  }
+  bool printed = false;
   for (LONG index = 0; index < count; ++index) {
     ComPtr<IUnknown> item;
     tracker->GetItem(index, item.Put());
     if (!item) continue;
-    if (PrintPackageIfHosted(item.Get(), processId)) printed = true;
+    try {
+      if (PrintPackageIfHosted(item.Get(), processId)) printed = true;
+    } catch (const _com_error& failure) {
+      ReportNotChecked("the name of a package of " + host, ComFailure(failure.Error()));
+      printed = true;
+    }
   }
   tracker.Reset();
   // The web server is labelled so when the tracker names nothing for it, whether it lists

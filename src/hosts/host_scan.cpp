@@ -44,7 +44,7 @@ std::optional<HostKind> HostKindOf(std::string_view name) {
 
 void ScanHostProcess(DWORD processId, const char* exeName, HostKind kind) {
   Report << HOST_LEAD << exeName << HOST_PID_LEAD << processId << HOST_PID_END;
-  if (!PrintHostPackages(processId, kind)) Report << SYSTEM_PACKAGE;
+  if (!PrintHostPackages(processId, exeName, kind)) Report << SYSTEM_PACKAGE;
   ScanProcessModules(processId, exeName);
   Report << endl << endl;
 }

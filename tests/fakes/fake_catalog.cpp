@@ -10,8 +10,6 @@
 
 namespace {
 
-long liveObjects = 0;
-
 bool TextIs(BSTR text, std::u16string_view expected) {
   return text != nullptr && WideString(text) == Wide(expected);
 }
@@ -64,7 +62,7 @@ template <class Stub>
 class FakeObject : public CountedObject<Stub> {
  public:
   FakeObject(SharedState state, std::string target, const IID& iid)
-      : CountedObject<Stub>(liveObjects), state_(std::move(state)), target_(target), iid_(iid) {}
+      : state_(std::move(state)), target_(target), iid_(iid) {}
 
   // Only the query for the catalog interface itself can be made to misbehave: the COM runtime
   // asks for others on its own, as many times as it likes.
@@ -191,49 +189,13 @@ class FakeCatalogRoot final : public FakeObject<CatalogStub> {
   }
 };
 
-// Each object it makes is a new catalog over the same data and the same tally of calls.
-class FakeClassObject final : public CountedObject<IClassFactory> {
- public:
-  explicit FakeClassObject(FakeCatalogData data)
-      : CountedObject<IClassFactory>(liveObjects),
-        state_(std::make_shared<CatalogState>(std::move(data))) {}
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-    return OfferSelf(riid, {&IID_IClassFactory}, object);
-  }
-  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown*, REFIID riid, void** object) override {
-    *object = nullptr;
-    if (const std::optional<HRESULT> fault = state_->Fault("class", "CreateInstance"))
-      return *fault;
-    FakeCatalogRoot* catalog = new FakeCatalogRoot(state_);
-    const HRESULT hr = catalog->QueryInterface(riid, object);
-    catalog->Release();
-    return hr;
-  }
-  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
-
- private:
-  SharedState state_;
-};
-
 }  // namespace
 
+// Each object it makes is a new catalog over the same data and the same tally of calls.
 IClassFactory* NewFakeCatalogFactory(FakeCatalogData data) {
-  return new FakeClassObject(std::move(data));
-}
-
-HRESULT RegisterFakeCatalog(FakeCatalogData data, DWORD* cookie) {
-  IClassFactory* factory = NewFakeCatalogFactory(std::move(data));
-  const HRESULT hr = CoRegisterClassObject(CLSID_COMAdminCatalog, factory, CLSCTX_INPROC_SERVER,
-                                           REGCLS_MULTIPLEUSE, cookie);
-  factory->Release();
-  return hr;
-}
-
-HRESULT RevokeFakeCatalog(DWORD cookie) {
-  return CoRevokeClassObject(cookie);
-}
-
-long FakeCatalogLiveObjects() {
-  return liveObjects;
+  const auto state = std::make_shared<CatalogState>(std::move(data));
+  return new FakeClassFactory([state](REFIID riid, void** object) {
+    if (const std::optional<HRESULT> fault = state->Fault("class", "CreateInstance")) return *fault;
+    return HandOutNew(new FakeCatalogRoot(state), riid, object);
+  });
 }

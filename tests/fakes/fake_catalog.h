@@ -1,8 +1,7 @@
 // A COM+ catalog of our own, for systems without one and for tests: its applications and
 // components come from C++ tables, and any single call it answers can be made to fail with a chosen
-// HRESULT or to succeed without delivering anything. It depends on nothing but the platform
-// layer, so the same source serves the unit tests, the test harness and an in-process COM
-// server DLL.
+// HRESULT or to succeed without delivering anything. It depends on nothing but COM, so the
+// same source serves the unit tests, the test harness and an in-process COM server DLL.
 #pragma once
 
 #include <optional>
@@ -11,6 +10,7 @@
 #include <vector>
 
 #include "platform/comadmin.h"
+#include "fakes/counted_object.h"
 #include "support/wide_text.h"
 
 // A property value as the catalog hands it out.
@@ -72,14 +72,6 @@ struct FakeCatalogData {
 // E_INVALIDARG for any other key. Collections show their items only once populated. A VARIANT
 // is delivered as a real catalog delivers an out-argument: written over, whatever it held.
 IClassFactory* NewFakeCatalogFactory(FakeCatalogData data);
-
-// Registers a class object over data for CLSID_COMAdminCatalog in this process (COM must be
-// initialised), or revokes it.
-HRESULT RegisterFakeCatalog(FakeCatalogData data, DWORD* cookie);
-HRESULT RevokeFakeCatalog(DWORD cookie);
-
-// How many fake catalog objects of any kind (class objects included) are alive.
-long FakeCatalogLiveObjects();
 
 // The catalogs the black-box suites serve, by name, their DLL files in folder; nothing for a
 // name it does not know.

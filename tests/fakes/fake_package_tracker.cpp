@@ -12,12 +12,9 @@ TrackerSetup& CurrentSetup() {
   return setup;
 }
 
-long liveObjects = 0;
-
 class FakeItem final : public CountedObject<RunningPackage> {
  public:
-  explicit FakeItem(FakePackage package)
-      : CountedObject(liveObjects), package_(std::move(package)) {}
+  explicit FakeItem(FakePackage package) : package_(std::move(package)) {}
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
     return OfferSelf(riid, {package_.offersRunningPackage ? &IID_RunningPackage : &IID_IUnknown},
@@ -47,7 +44,7 @@ class FakeItem final : public CountedObject<RunningPackage> {
 
 class FakeTracker final : public CountedObject<IPackageTracker> {
  public:
-  explicit FakeTracker(TrackerSetup setup) : CountedObject(liveObjects), setup_(std::move(setup)) {}
+  explicit FakeTracker(TrackerSetup setup) : setup_(std::move(setup)) {}
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
     return OfferSelf(riid, {&IID_IPackageTracker}, object);
@@ -57,7 +54,8 @@ class FakeTracker final : public CountedObject<IPackageTracker> {
   HRESULT STDMETHODCALLTYPE Unused5() override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE Unused6() override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetCount(LONG* count) override {
-    *count = setup_.count.value_or(static_cast<LONG>(setup_.packages.size()));
+    if (setup_.countDelivered)
+      *count = setup_.count.value_or(static_cast<LONG>(setup_.packages.size()));
     return S_OK;
   }
   // An index past the list delivers no item, as a list that changed since it was counted.
@@ -70,23 +68,6 @@ class FakeTracker final : public CountedObject<IPackageTracker> {
 
  private:
   TrackerSetup setup_;
-};
-
-class FakeTrackerFactory final : public CountedObject<IClassFactory> {
- public:
-  FakeTrackerFactory() : CountedObject(liveObjects) {}
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-    return OfferSelf(riid, {&IID_IClassFactory}, object);
-  }
-  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
-    *object = nullptr;
-    if (outer != nullptr) return CLASS_E_NOAGGREGATION;
-    FakeTracker* tracker = new FakeTracker(CurrentSetup());
-    const HRESULT hr = tracker->QueryInterface(riid, object);
-    tracker->Release();
-    return hr;
-  }
-  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
 };
 
 }  // namespace
@@ -114,22 +95,8 @@ TrackerSetup TrackerSetupFromText(std::string_view text) {
   return setup;
 }
 
-long LiveTrackerObjects() {
-  return liveObjects;
-}
-
 IClassFactory* NewFakeTrackerFactory() {
-  return new FakeTrackerFactory;
-}
-
-HRESULT RegisterFakeTracker(DWORD* cookie) {
-  IClassFactory* factory = NewFakeTrackerFactory();
-  const HRESULT hr = CoRegisterClassObject(CLSID_PackageTracker, factory, CLSCTX_INPROC_SERVER,
-                                           REGCLS_MULTIPLEUSE, cookie);
-  factory->Release();
-  return hr;
-}
-
-HRESULT RevokeFakeTracker(DWORD cookie) {
-  return CoRevokeClassObject(cookie);
+  return new FakeClassFactory([](REFIID riid, void** object) {
+    return HandOutNew(new FakeTracker(CurrentSetup()), riid, object);
+  });
 }

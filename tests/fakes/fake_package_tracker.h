@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "hosts/package_tracker.h"
-#include "platform/win32.h"
+#include "platform/package_tracker.h"
+#include "fakes/counted_object.h"
 
 struct FakePackage {
   std::u16string name = {};
@@ -21,6 +21,7 @@ struct FakePackage {
 struct TrackerSetup {
   std::vector<FakePackage> packages = {};
   std::optional<LONG> count = {};  // the count reported, when it is not the list's length
+  bool countDelivered = true;      // false: the count call succeeds and delivers nothing
 };
 
 // The setup every tracker made from now on is built from.
@@ -30,14 +31,5 @@ void SetFakeTrackerSetup(TrackerSetup setup);
 // (ASCII). A line that starts with '-' names an item without the RunningPackage interface.
 TrackerSetup TrackerSetupFromText(std::string_view text);
 
-// Fake tracker objects (trackers, items and class factories) alive now; 0 once every
-// reference handed out has been released.
-long LiveTrackerObjects();
-
 // A new class factory of fake trackers, with one reference for the caller.
 IClassFactory* NewFakeTrackerFactory();
-
-// Registers (and revokes) the fake tracker's class object for the tracker's class id in
-// this process. COM must be initialised.
-HRESULT RegisterFakeTracker(DWORD* cookie);
-HRESULT RevokeFakeTracker(DWORD cookie);

@@ -27,16 +27,19 @@ int main(int argc, char** argv) {
   DWORD trackerCookie = 0;
   std::optional<FakeCatalogData> data = CatalogScenario(argv[1], argv[2]);
   if (std::string_view(argv[1]) != "-" &&
-      (!data || FAILED(RegisterFakeCatalog(std::move(*data), &catalogCookie))))
+      (!data ||
+       FAILED(RegisterClassFactory(CLSID_COMAdminCatalog, NewFakeCatalogFactory(std::move(*data)),
+                                   &catalogCookie))))
     return Refuse("cannot serve that catalog");
   SetFakeTrackerSetup(TrackerSetupFromText(argv[3]));
-  if (*argv[3] != '\0' && FAILED(RegisterFakeTracker(&trackerCookie)))
+  if (*argv[3] != '\0' &&
+      FAILED(RegisterClassFactory(CLSID_PackageTracker, NewFakeTrackerFactory(), &trackerCookie)))
     return Refuse("cannot register the tracker");
   std::vector<const char*> arguments{argv[0]};
   arguments.insert(arguments.end(), argv + 4, argv + argc);
   const int status = RunQuentix(static_cast<int>(arguments.size()), arguments.data());
-  if (catalogCookie != 0) RevokeFakeCatalog(catalogCookie);
-  if (trackerCookie != 0) RevokeFakeTracker(trackerCookie);
+  if (catalogCookie != 0) CoRevokeClassObject(catalogCookie);
+  if (trackerCookie != 0) CoRevokeClassObject(trackerCookie);
   CoUninitialize();
   return status;
 }

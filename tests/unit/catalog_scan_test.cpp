@@ -23,21 +23,23 @@ namespace {
 // filled again would leave a string behind.
 std::string Walk(FakeCatalogData data) {
   CoInitialize(nullptr);
-  const long objectsBefore = FakeCatalogLiveObjects();
+  const long objectsBefore = LiveFakeObjects;
 #if !defined(_WIN32)
   const long stringsBefore = LiveBstrCount();
 #endif
   DWORD cookie = 0;
-  EXPECT_EQ(RegisterFakeCatalog(std::move(data), &cookie), S_OK);
+  EXPECT_EQ(
+      RegisterClassFactory(CLSID_COMAdminCatalog, NewFakeCatalogFactory(std::move(data)), &cookie),
+      S_OK);
   std::string text;
   {
     ReportCapture capture;
     ScanCatalog();
     text = capture.Text();
   }
-  RevokeFakeCatalog(cookie);
+  CoRevokeClassObject(cookie);
   CoUninitialize();
-  EXPECT_EQ(FakeCatalogLiveObjects(), objectsBefore);
+  EXPECT_EQ(LiveFakeObjects, objectsBefore);
 #if !defined(_WIN32)
   EXPECT_EQ(LiveBstrCount(), stringsBefore);
 #endif
@@ -81,6 +83,7 @@ TEST(CatalogWalk, NamesWhatAFailingCallLeavesOutAndGoesOn) {
       {"application:1 Name nothing", {"application:1", "Name", 1, true}},
       {"components:0 Populate", {"components:0", "Populate", 1}},
       {"components:0 Count", {"components:0", "Count", 0}},
+      {"components:0 Count nothing", {"components:0", "Count", 0, true}},
       {"components:0 Item(0)", {"components:0", "Item(0)", 1}},
       {"components:0 Item(0) again", {"components:0", "Item(0)", 2}},
       {"component:0.0 Value", {"component:0.0", "Value", 1}},
@@ -92,6 +95,17 @@ TEST(CatalogWalk, NamesWhatAFailingCallLeavesOutAndGoesOn) {
     EXPECT_EQ(Walk(twoByTwo({c.fault})), ExpectedText("walks/catalog.txt", c.name)) << c.name;
   EXPECT_EQ(Walk({}), ExpectedText("walks/catalog.txt", "empty catalog"));
 }
+
+#if !defined(_WIN32)
+// Text that cannot be had is named where it was needed, and the walk goes on.
+TEST(CatalogWalk, NamesTextThatCannotBeHad) {
+  InjectFault({FaultPoint::SysAllocStringLen, ERROR_NOT_ENOUGH_MEMORY});  // "Applications"
+  EXPECT_EQ(Walk({}), ExpectedText("walks/catalog.txt", "no collection name"));
+  InjectFault({FaultPoint::WideCharToMultiByte, ERROR_NOT_ENOUGH_MEMORY});  // the first name
+  EXPECT_EQ(Walk({{{Text(u"Sales")}, {Text(u"Stock")}}}),
+            ExpectedText("walks/catalog.txt", "no narrow name"));
+}
+#endif
 
 // Every application lists its own components, found by its own Key, whatever its name; names
 // and DLL values are taken as text.

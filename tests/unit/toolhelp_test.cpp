@@ -160,17 +160,6 @@ TEST(Toolhelp, RefusesSmallRecordsWalksNotTakenAndEntriesOfNoModule) {
   CloseHandle(processes);
 }
 
-TEST(Errors, SystemMessagesEndInCrLfAndAWin32HresultSaysWhatItsCodeSays) {
-  for (const DWORD code : {5u, 0x80070005u, 0x80080005u}) {
-    char text[512] = {};
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, code, 0, text, sizeof text, nullptr);
-    EXPECT_EQ(std::string(text, length + 1),
-              std::string(code == 0x80080005u ? "" : "Permission denied.\r\n") + '\0')
-        << code;
-  }
-}
-
 // A standard output left non-blocking is waited on until a slow reader has taken every byte.
 TEST(StandardOutput, EveryByteReachesASlowReaderOfANonBlockingPipe) {
   int ends[2];

@@ -13,6 +13,7 @@
 #include <iterator>
 #include <string>
 
+#include "fakes/counted_object.h"
 #include "fakes/fake_catalog.h"
 #include "fakes/fake_package_tracker.h"
 
@@ -41,13 +42,6 @@ bool ReadWholeFile(const std::string& path, std::string* text) {
   return true;
 }
 
-HRESULT HandOut(IClassFactory* factory, REFIID riid, void** object) {
-  if (factory == nullptr) return E_OUTOFMEMORY;
-  const HRESULT result = factory->QueryInterface(riid, object);
-  factory->Release();
-  return result;
-}
-
 }  // namespace
 
 extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
@@ -69,15 +63,15 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid,
       std::fprintf(stderr, "fake_com_server: %s: no such catalog\n", dataFile.c_str());
       return CLASS_E_CLASSNOTAVAILABLE;
     }
-    return HandOut(NewFakeCatalogFactory(std::move(*data)), riid, object);
+    return HandOutNew(NewFakeCatalogFactory(std::move(*data)), riid, object);
   }
   if (IsEqualCLSID(clsid, CLSID_PackageTracker)) {
     SetFakeTrackerSetup(TrackerSetupFromText(text));
-    return HandOut(NewFakeTrackerFactory(), riid, object);
+    return HandOutNew(NewFakeTrackerFactory(), riid, object);
   }
   return CLASS_E_CLASSNOTAVAILABLE;
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
-  return FakeCatalogLiveObjects() == 0 && LiveTrackerObjects() == 0 ? S_OK : S_FALSE;
+  return LiveFakeObjects == 0 ? S_OK : S_FALSE;
 }

@@ -13,10 +13,10 @@ std::string NetBiosNameFromHostName(std::string_view hostName) {
   return name;
 }
 
-// A machine whose host name is empty has no name to give: that is the failure. The buffer
-// holds MAX_COMPUTERNAME_LENGTH characters and the terminator, as the name can take no more;
-// the caller reads the name alone.
-BOOL WINAPI GetComputerNameA(LPSTR buffer, LPDWORD) {
+// A machine whose host name is empty has no name to give: that is the failure. As on
+// Windows, size holds the buffer's size on the way in and the name's length on the way out, or
+// the size the name needs, terminator included, when the buffer is too small for it.
+BOOL WINAPI GetComputerNameA(LPSTR buffer, LPDWORD size) {
   utsname host{};
   ::uname(&host);
   const std::string name = NetBiosNameFromHostName(host.nodename);
@@ -24,6 +24,13 @@ BOOL WINAPI GetComputerNameA(LPSTR buffer, LPDWORD) {
     SetLastError(ERROR_INVALID_NAME);
     return FALSE;
   }
-  std::memcpy(buffer, name.c_str(), name.size() + 1);
+  const auto length = static_cast<DWORD>(name.size());
+  if (*size <= length) {
+    *size = length + 1;
+    SetLastError(ERROR_BUFFER_OVERFLOW);
+    return FALSE;
+  }
+  std::memcpy(buffer, name.c_str(), length + 1);
+  *size = length;
   return TRUE;
 }

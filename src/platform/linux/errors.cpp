@@ -105,12 +105,26 @@ static_assert(std::ranges::all_of(kMessages, [](const Message& message) {
   return std::char_traits<char>::length(message.text) + sizeof "\r\n" <= 512;
 }));
 
-DWORD WINAPI FormatMessageA(DWORD, LPCVOID, DWORD messageId, DWORD, LPSTR buffer, DWORD, va_list*) {
+// The system's messages alone, into the caller's buffer of size bytes: a message has no inserts
+// to fill, and this system keeps no other. What Windows documents for a buffer too small and
+// a message it does not have, this layer does too; any other request it refuses.
+DWORD WINAPI FormatMessageA(DWORD flags, LPCVOID, DWORD messageId, DWORD, LPSTR buffer, DWORD size,
+                            va_list*) {
+  if ((flags & ~FORMAT_MESSAGE_IGNORE_INSERTS) != FORMAT_MESSAGE_FROM_SYSTEM || buffer == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
   const char* text = TextOf(messageId);
-  if (text == nullptr) return 0;
-  // With CR LF, as Windows ends its texts.
-  const std::size_t length = std::strlen(text);
-  std::memcpy(buffer, text, length);
-  std::memcpy(buffer + length, "\r\n", sizeof "\r\n");
-  return static_cast<DWORD>(length + 2);
+  if (text == nullptr) {
+    SetLastError(ERROR_MR_MID_NOT_FOUND);
+    return 0;
+  }
+  // With CR LF, as Windows ends its texts, and the terminator, which the result leaves out.
+  const std::string message = std::string(text) + "\r\n";
+  if (message.size() >= size) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return 0;
+  }
+  std::memcpy(buffer, message.c_str(), message.size() + 1);
+  return static_cast<DWORD>(message.size());
 }

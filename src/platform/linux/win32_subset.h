@@ -88,7 +88,6 @@ using DISPID = LONG;
 #define CLASS_E_CLASSNOTAVAILABLE MAKE_HRESULT_CONSTANT(0x80040111u)
 #define REGDB_E_CLASSNOTREG MAKE_HRESULT_CONSTANT(0x80040154u)
 #define CO_E_NOTINITIALIZED MAKE_HRESULT_CONSTANT(0x800401F0u)
-#define CO_E_OBJNOTREG MAKE_HRESULT_CONSTANT(0x800401FBu)
 #define DISP_E_TYPEMISMATCH MAKE_HRESULT_CONSTANT(0x80020005u)
 #define DISP_E_BADVARTYPE MAKE_HRESULT_CONSTANT(0x80020008u)
 #define DISP_E_OVERFLOW MAKE_HRESULT_CONSTANT(0x8002000Au)
@@ -131,6 +130,7 @@ using DISPID = LONG;
 #define ERROR_NO_SUCH_PRIVILEGE 1313L
 #define ERROR_PRIVILEGE_NOT_HELD 1314L
 #define ERROR_FILE_INVALID 1006L
+#define RPC_S_SERVER_UNAVAILABLE 1722L
 #define ERROR_CANT_RESOLVE_FILENAME 1921L
 
 #define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200u
@@ -332,7 +332,6 @@ inline BOOL IsEqualGUID(REFGUID a, REFGUID b) {
 
 extern const IID IID_IUnknown;
 extern const IID IID_IDispatch;
-extern const IID IID_IClassFactory;
 
 // Each interface is a class of pure virtual functions with no data and no virtual destructor,
 // so its method table has exactly the slots of the Windows declaration, in the same order.
@@ -358,11 +357,6 @@ struct IDispatch : IUnknown {
                                            EXCEPINFO* exception, UINT* argumentError) = 0;
 };
 
-struct IClassFactory : IUnknown {
-  virtual HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) = 0;
-  virtual HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) = 0;
-};
-
 #define CLSCTX_INPROC_SERVER 0x1u
 #define CLSCTX_INPROC_HANDLER 0x2u
 #define CLSCTX_LOCAL_SERVER 0x4u
@@ -370,18 +364,11 @@ struct IClassFactory : IUnknown {
 #define CLSCTX_SERVER (CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER)
 #define CLSCTX_ALL (CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER)
 
-#define REGCLS_SINGLEUSE 0u
-#define REGCLS_MULTIPLEUSE 1u
-#define REGCLS_MULTI_SEPARATE 2u
-
 extern "C" {
 HRESULT WINAPI CoInitialize(LPVOID reserved);
 void WINAPI CoUninitialize();
 HRESULT WINAPI CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID riid,
                                 LPVOID* object);
-HRESULT WINAPI CoRegisterClassObject(REFCLSID clsid, LPUNKNOWN factory, DWORD context, DWORD flags,
-                                     LPDWORD cookie);
-HRESULT WINAPI CoRevokeClassObject(DWORD cookie);
 }
 
 // ---- OLE Automation: BSTR and VARIANT ----------------------------------------------------

@@ -1,5 +1,6 @@
 // The system's running-package tracker: a COM object listing the server packages that run
-// right now, each with its name and the id of its host process.
+// right now, each with its name and the id of its host process. No SDK header declares it, so
+// on every system these are this program's own declarations.
 #pragma once
 
 #include "platform/win32.h"

@@ -1,4 +1,6 @@
-// OLE Automation and code-page calls, and the COM text rules: the same on Linux and under Wine.
+// The platform's calls (OLE Automation, code pages, the machine's name, error texts and
+// privileges) and the COM text rules, held to what Windows documents: the same on Linux and
+// under Wine.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -9,11 +11,13 @@
 
 #include "com/com_error.h"
 #include "com/com_text.h"
+#include "support/system_text.h"
 #include "support/wide_text.h"
 #if defined(_WIN32)
 const auto LiveBstrCount = [] { return 0L; };  // the tally is kept on Linux alone
 const UINT kUtf8 = CP_UTF8;  // the ANSI code page, UTF-8 on Linux, is not so on Windows
 #else
+#include "platform/linux/host_name.h"
 #include "support/link_seams.h"
 const UINT kUtf8 = CP_ACP;
 #endif
@@ -152,9 +156,6 @@ TEST_F(Com, CodePagesConvertUtf8AndMarkWhatIsNot) {
 
 TEST_F(Com, BstrsTextHoldersVariantOwnersAndRaisedResults) {
   BSTR text = Make(VT_BSTR, 0, u"ab\0cd"sv).bstrVal, cut = SysAllocString(text);
-  std::uint32_t bytes;
-  std::memcpy(&bytes, reinterpret_cast<const char*>(text) - 4, 4);
-  EXPECT_EQ(bytes, 10u);
   EXPECT_EQ(text[5], OLECHAR(0));
   EXPECT_EQ(Units(cut), Wide(u"ab"));
   EXPECT_EQ(SysAllocStringLen(nullptr, 0x80000000u), nullptr);
@@ -183,17 +184,61 @@ TEST_F(Com, BstrsTextHoldersVariantOwnersAndRaisedResults) {
   EXPECT_EQ(CoInitialize(nullptr), S_FALSE);
   CoUninitialize();
   CoUninitialize();
-  DWORD cookie = 0;  // a class object is registered only when there is one
-  EXPECT_EQ(CoRegisterClassObject(IID_IUnknown, nullptr, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
-                                  &cookie),
-            E_INVALIDARG);
 
-  SetLastError(ERROR_ACCESS_DENIED);
-  EXPECT_EQ(Raised(RaiseLastError), HRESULT(0x80070005u));
   SetLastError(0x12345678u);
   EXPECT_EQ(Raised(RaiseLastError), HRESULT(0x80075678u));
   SetLastError(0);
   EXPECT_EQ(Raised(RaiseLastError), S_OK);
+}
+
+// The call's result, or the last error when it failed.
+template <typename Call>
+DWORD ResultOrError(Call call) {
+  SetLastError(0);
+  const auto result = static_cast<DWORD>(call());
+  return result != 0 ? result : GetLastError();
+}
+
+TEST(SystemCalls, KeepToTheBufferGivenAndKnowOnlyWhatTheSystemHas) {
+  const std::string name = MachineName(), unc = "\\\\" + name;
+  char text[512] = {};
+  auto size = static_cast<DWORD>(name.size());  // no room for the terminator
+  EXPECT_EQ(ResultOrError([&] { return GetComputerNameA(text, &size); }),
+            DWORD{ERROR_BUFFER_OVERFLOW});
+  EXPECT_EQ(size, name.size() + 1);
+#if !defined(_WIN32)  // here the host name's first label, in capitals, cut to 15 bytes
+  for (const auto& [host, machine] : {std::pair{"az`{AZ.b", "AZ`{AZ"},
+                                      {"\xC3\xA9t\x01.x", "\xC3\xA9T\x01"},
+                                      {"a-very-long-host-name", "A-VERY-LONG-HOS"}})
+    EXPECT_EQ(NetBiosNameFromHostName(host), machine) << host;
+#endif
+
+  const auto format = [&](DWORD flags, DWORD code, DWORD room) {
+    return ResultOrError([&] { return FormatMessageA(flags, 0, code, 0, text, room, nullptr); });
+  };
+  constexpr DWORD SYSTEM = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+  const DWORD length = format(SYSTEM, ERROR_ACCESS_DENIED, sizeof text);
+  EXPECT_EQ(std::string(text + length - 2, 3), std::string("\r\n", 3));
+  EXPECT_EQ(format(SYSTEM, ERROR_ACCESS_DENIED, length + 1), length);
+  EXPECT_EQ(format(SYSTEM, ERROR_ACCESS_DENIED, length), DWORD(ERROR_INSUFFICIENT_BUFFER));
+  EXPECT_EQ(format(SYSTEM, 0x2000FFFFu, sizeof text), DWORD(ERROR_MR_MID_NOT_FOUND));
+  EXPECT_EQ(format(0, ERROR_ACCESS_DENIED, sizeof text), DWORD(ERROR_INVALID_PARAMETER));
+#if !defined(_WIN32)  // this layer's HRESULT made from a Win32 code says what the code says
+  EXPECT_EQ(SystemMessage(0x80070005u), SystemMessage(ERROR_ACCESS_DENIED));
+#endif
+
+  const std::tuple<const char*, const char*, DWORD> privileges[] = {
+      {nullptr, "sedebugprivilege", 20},
+      {unc.c_str(), "SeDebugPrivilege", 20},
+      {"", "SeDebugPrivileges", ERROR_NO_SUCH_PRIVILEGE},
+      {"QX-NO-SUCH-HOST", "SeDebugPrivilege", RPC_S_SERVER_UNAVAILABLE}};
+  for (const auto& [system, privilege, result] : privileges) {
+    LUID luid = {7, 7};
+    const auto number = [&] {  // the privilege's number, or 0
+      return LookupPrivilegeValueA(system, privilege, &luid) && !luid.HighPart ? luid.LowPart : 0;
+    };
+    EXPECT_EQ(ResultOrError(number), result) << privilege;
+  }
 }
 
 }  // namespace

@@ -156,8 +156,9 @@ else
 fi
 
 # A folder path of some 3600 bytes: far longer than any Windows path.
+printf -v step '%200s' '' && step=/${step// /d}
 deep=deep
-for _ in $(seq 18); do deep+=/$(printf 'd%.0s' $(seq 200)); done
+for _ in {1..18}; do deep+=$step; done
 
 # ---- Files a case asks for beside the samples.
 for what in "${make[@]}"; do

@@ -2,11 +2,12 @@
 # Runs one case of tests/data/reports/cases.txt: the built quentix run as an administrator runs
 # it, its standard output compared byte for byte with the expected report, its standard error
 # and its exit status with the case's. Exits 0 when all three match, 77 when the case cannot be
-# run here (a scan needs root and a process-id namespace of its own), 1 otherwise.
+# run here (a scan needs root and a process-id namespace of its own), 1 otherwise, and also
+# when the table holds what this script does not know: it runs no text of the table as code.
 #
-#   run-case.sh NUMBER SYSTEM QUENTIX BUILD [EMULATOR...]
+#   run-case.sh NAME SYSTEM QUENTIX BUILD [EMULATOR...]
 #
-# NUMBER counts the cases of the file from 1. SYSTEM is linux or wine. QUENTIX is the program
+# NAME is the case's first word in the table. SYSTEM is linux or wine. QUENTIX is the program
 # under test and BUILD the build folder holding the test programs. For wine, EMULATOR is the
 # command that runs a Windows program (cmake/wine-run.sh and its prefix).
 #
@@ -16,7 +17,7 @@
 # started) and {ERROR n} (the error and the system's text for it).
 set -euo pipefail
 
-number=$1 system=$2 quentix=$3 build=$4
+name=$1 system=$2 quentix=$3 build=$4
 
 # A Linux case runs in a process-id namespace of its own, with its own /proc: the hosts it
 # starts are the only processes its scans can see, whatever else runs on the machine. Where no
@@ -39,31 +40,70 @@ fail() {
   exit 1
 }
 
-# ---- The case: its line, and the indented lines under it.
-case_line=$(grep -E '^[a-z]' "$data/cases.txt" | sed -n "${number}p")
-[[ -n $case_line ]] || fail "no case $number"
-echo "case $number: $case_line"
-options=$(awk -v n="$number" '/^[a-z]/ { seen++; next } /^ / && seen == n' "$data/cases.txt")
-eval "words=($case_line)"
-status=${words[1]} expected=${words[2]}
-command=("${words[@]:3}")
+# Splits a line of the table into words, into the array words: blanks part them, and '...'
+# makes one word of what it holds, blanks and all, or an empty one. Each word then has its
+# escapes (\r, \n, \xHH) put in.
+split_words() {
+  local text=$1 word='' quoted='' started='' c i
+  words=()
+  for ((i = 0; i < ${#text}; i++)); do
+    c=${text:i:1}
+    if [[ $c == "'" ]]; then
+      if [[ -n $quoted ]]; then quoted=''; else quoted=yes; fi
+      started=yes
+    elif [[ $c == ' ' && -z $quoted ]]; then
+      [[ -z $started ]] || words+=("$word")
+      word='' started=''
+    else
+      word+=$c started=yes
+    fi
+  done
+  [[ -z $quoted ]] || fail "a quote is not closed in: $text"
+  [[ -z $started ]] || words+=("$word")
+  for i in "${!words[@]}"; do printf -v "words[$i]" '%b' "${words[i]}"; done
+}
 
-file=fine.dll catalog='' packages='' change='' err='' machine='' late='' make=() hosts=()
+# ---- The case: its line, and the indented lines under it. Every line of the table is a case,
+# an option of one (indented by two blanks), a comment or blank.
+[[ $name =~ ^[a-z0-9_]+$ ]] || fail "no case is named $name"
+strange=$(grep -nvE '^([a-z]|  [a-z]|#|$)' "$data/cases.txt" | head -1 || true)
+[[ -z $strange ]] || fail "a line of cases.txt is no case, option or comment: $strange"
+case_line=$(grep -E "^$name " "$data/cases.txt" || true)
+[[ -n $case_line ]] || fail "no case is named $name"
+[[ $case_line != *$'\n'* ]] || fail "two cases are named $name"
+echo "case $case_line"
+options=$(awk -v name="$name" '/^[a-z]/ { here = $1 == name; next } /^ / && here' "$data/cases.txt")
+split_words "$case_line"
+status=${words[2]} expected=${words[3]}
+command=("${words[@]:4}")
+
+# Options whose value is one text keep it whole; the others are split into words when used.
+file=fine.dll catalog='' packages='' err='' machine='' late='' input='' output=''
+make=() hosts=() changes=() limits=()
 while IFS= read -r option; do
   [[ -n $option ]] || continue
-  option=${option#"${option%%[! ]*}"}
-  key=${option%% *}
-  printf -v value '%b' "${option#* }"
+  option=${option#  }
+  key=${option%% *} raw=${option#"$key"} raw=${raw# }
+  printf -v value '%b' "$raw"
   case $key in
   file) file=$value ;;
   catalog) catalog=$value ;;
   packages) packages=$value ;;
-  change) change=$value ;;
   err) err=$value ;;
   machine) machine=$value ;;
   late) late=yes ;;
-  make) read -ra make <<<"$value" ;;
-  host | suspended | steps) hosts+=("$key $value") ;;
+  input)
+    [[ $value == pipe ]] || fail "standard input can be a pipe, not $value"
+    input=pipe
+    ;;
+  output) output=$value ;;
+  limit)
+    [[ $value =~ ^(stack|fsize|nofile)=[0-9]+$ ]] || fail "no such limit: $value"
+    limits+=("--$value")
+    ;;
+  make) split_words "$raw" && make=("${words[@]}") ;;
+  host | suspended | steps) hosts+=("$key $raw") ;;
+  write | rename | remove | symlink) changes+=("$key $raw") ;;
   *) fail "unknown option $key" ;;
   esac
 done <<<"$options"
@@ -116,8 +156,9 @@ else
 fi
 
 # A folder path of some 3600 bytes: far longer than any Windows path.
+printf -v step '%200s' '' && step=/${step// /d}
 deep=deep
-for _ in $(seq 18); do deep+=/$(printf 'd%.0s' $(seq 200)); done
+for _ in {1..18}; do deep+=$step; done
 
 # ---- Files a case asks for beside the samples.
 for what in "${make[@]}"; do
@@ -152,20 +193,27 @@ with_marks() {
   for ((i = 0; i < ${#marks[@]}; i += 2)); do text=${text//"${marks[i]}"/"${marks[i + 1]}"}; done
   printf '%s' "$text"
 }
+# A word of a command with its marks put in, into marked; none may be left that this script
+# does not know.
+mark_word() {
+  marked=$(with_marks "$1")
+  [[ ! $marked =~ \{[A-Z][A-Z0-9-]*\} ]] || fail "unknown mark ${BASH_REMATCH[0]} in: $1"
+}
 
 # ---- The hosts: each started, and ready, before the next.
 for host in "${hosts[@]}"; do
-  eval "setup=(${host#* })"
+  split_words "${host#* }"
+  setup=("${words[@]}")
   out=$work/host${#host_pids[@]}
   case ${host%% *} in
   steps)
     steps=()
-    for step in "${setup[@]}"; do steps+=("$(with_marks "$step")"); done
+    for step in "${setup[@]}"; do mark_word "$step" && steps+=("$marked"); done
     "$build/tools/sample_host" "${steps[@]}" >"$out" 2>&1 &
     ;;
   host)
     files=()
-    for name in "${setup[@]:1}"; do files+=("$(with_marks "{DIR}{/}$name")"); done
+    for sample in "${setup[@]:1}"; do mark_word "{DIR}{/}$sample" && files+=("$marked"); done
     if [[ $system == wine ]]; then
       "${emulator[@]}" "$build/tests/wine/hosts/${setup[0]}" "${files[@]}" >"$out" 2>&1 &
     else
@@ -192,13 +240,60 @@ for host in "${hosts[@]}"; do
   marks+=("{PID${#host_pids[@]}}" "$pid")
 done
 
-if [[ -n $change ]]; then
-  (cd "$dir" && sh -c "$change") || fail "the change failed"
-fi
+# ---- The changes to the samples' folder, in order, each to files of that folder alone.
+name_in_dir() {
+  [[ -n $1 && $1 != */* && $1 != . && $1 != .. ]] || fail "not a file name of the folder: $1"
+}
+count() {
+  [[ $1 =~ ^[0-9]+$ ]] || fail "not a count: $1"
+}
+# The pieces of a file that a write change makes, to standard output.
+write_pieces() {
+  while (($#)); do
+    case $1 in
+    first)
+      (($# >= 3)) && count "$2" && name_in_dir "$3" || fail "first takes a count and a file"
+      head -c "$2" "$dir/$3" || fail "$3 cannot be read"
+      shift 3
+      ;;
+    whole)
+      (($# >= 2)) && name_in_dir "$2" || fail "whole takes a file"
+      cat "$dir/$2" || fail "$2 cannot be read"
+      shift 2
+      ;;
+    zeros)
+      (($# >= 2)) && count "$2" || fail "zeros takes a count"
+      head -c "$2" /dev/zero
+      shift 2
+      ;;
+    text)
+      (($# >= 2)) || fail "text takes a text"
+      printf '%s' "$2"
+      shift 2
+      ;;
+    *) fail "no such piece of a file: $1" ;;
+    esac
+  done
+}
+for change in "${changes[@]}"; do
+  split_words "${change#* }"
+  set -- "${words[@]}"
+  name_in_dir "${1-}"
+  case ${change%% *} in
+  write) write_pieces "${@:2}" >"$dir/$1" ;;
+  rename) (($# == 2)) && name_in_dir "$2" && mv "$dir/$1" "$dir/$2" ;;
+  remove) (($# == 1)) && rm "$dir/$1" ;;
+  symlink) (($# == 2)) && name_in_dir "$2" && ln -s "$2" "$dir/$1" ;;
+  esac || fail "the change failed: $change"
+done
 
 # ---- The fakes: the catalog of that name and a tracker listing the packages.
 argv=()
-for word in "${command[@]}"; do printf -v word '%b' "$word" && argv+=("$(with_marks "$word")"); done
+if [[ ${command[*]} == '{NO-ARGUMENTS}' ]]; then
+  argv=('{NO-ARGUMENTS}')
+else
+  for word in "${command[@]}"; do mark_word "$word" && argv+=("$marked"); done
+fi
 packages=$(with_marks "$packages")
 if [[ -n $catalog || -n $packages ]]; then
   if [[ $system == wine ]]; then
@@ -219,8 +314,33 @@ if [[ -e $dir/fifo ]]; then
   for _ in $(seq 200); do grep -q 'Watches established' "$work/watching" && break || sleep 0.05; done
 fi
 
-# ---- The run. The system may not start a program with no argument at all; it gets what it
-# gets.
+# ---- The run. How it is started: within its time limit, with the case's resource limits and
+# standard output.
+launch=("${limit[@]}")
+if [[ $output == closed-pipe ]]; then
+  launch+=(perl -e 'pipe(my $r, my $w) or die; close $r; open(STDOUT, ">&", $w) or die; exec @ARGV')
+fi
+((${#limits[@]} == 0)) || launch+=(prlimit "${limits[@]}" --)
+case $output in
+'') stdout=$work/out ;;
+full-disk) stdout=/dev/full ;;
+closed-pipe) stdout=/dev/null ;; # in place of the pipe only until the run starts
+*) name_in_dir "$output" && stdout=$dir/$output ;;
+esac
+if [[ $system == wine && -n $input$output${limits[*]} ]]; then
+  fail "standard input, standard output and limits are set on Linux alone"
+fi
+# Descriptors that CTest or this script left open would count against the run's own.
+close_inherited_descriptors() {
+  local fd
+  for fd in /proc/self/fd/*; do
+    fd=${fd##*/}
+    if ((fd > 2)) && [[ -e /proc/self/fd/$fd ]]; then exec {fd}<&-; fi
+  done
+}
+
+# The system may not start a program with no argument at all; it gets what it gets.
+: >"$work/out"
 set +e
 if [[ ${argv[0]} == '{NO-ARGUMENTS}' ]]; then
   "${limit[@]}" perl -e 'exec { $ARGV[0] } ()' "$quentix" >"$work/out" 2>"$work/err" </dev/null
@@ -232,8 +352,12 @@ elif [[ -n $late ]]; then
     "${argv[@]}" 2>"$work/err" </dev/null | (sleep 0.3 && cat >"$work/out")
   got_status=${PIPESTATUS[0]}
   "${limit[@]}" "${argv[@]}" >"$work/direct" 2>/dev/null </dev/null
+elif [[ $input == pipe ]]; then
+  (close_inherited_descriptors && exec "${launch[@]}" "${argv[@]}" >"$stdout" 2>"$work/err" \
+    < <(echo x))
 else
-  "${limit[@]}" "${argv[@]}" >"$work/out" 2>"$work/err" </dev/null
+  (close_inherited_descriptors && exec "${launch[@]}" "${argv[@]}" >"$stdout" 2>"$work/err" \
+    </dev/null)
 fi
 got_status=${got_status:-$?}
 set -e

@@ -9,6 +9,7 @@
 #include "inspect/dll_check.h"
 #include "platform/win32.h"
 #include "report/ascii_text.h"
+#include "report/exit_status.h"
 #include "report/not_checked.h"
 #include "report/report.h"
 #include "report/report_texts.h"
@@ -76,7 +77,7 @@ int RunQuentix(int argc, const char* const* argv) {
       break;
     case RunMode::Help:
       PrintHelpText();
-      return 0;
+      return EXIT_ALL_CHECKED;
     case RunMode::SingleDll:
       CheckDllFile(argv[1], SINGLE_DLL_TAG);
       ReportExtraArguments(argc, argv);

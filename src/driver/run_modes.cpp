@@ -13,6 +13,7 @@
 #include "report/not_checked.h"
 #include "report/report.h"
 #include "report/report_texts.h"
+#include "report/run_outcome.h"
 
 namespace {
 
@@ -36,6 +37,16 @@ void PrintAllClear(RunMode mode) {
     PrintSingleDllSummary();
   else
     PrintCatalogSummary();
+}
+
+// The recompile note is true whatever else happened; the all-clear only when nothing was left
+// unchecked, which otherwise gets a note of its own.
+void PrintClosingText(RunMode mode, const RunOutcome& outcome) {
+  if (outcome.RecompileNeeded())
+    PrintRecompileNote();
+  else if (outcome.AllChecked())
+    PrintAllClear(mode);
+  if (!outcome.AllChecked()) PrintIncompleteNote(outcome);
 }
 
 }  // namespace
@@ -84,14 +95,6 @@ int RunQuentix(int argc, const char* const* argv) {
       break;
   }
   CoUninitialize();
-  // The recompile note is true whatever else happened; the all-clear only when nothing was
-  // left unchecked, which otherwise gets a note of its own.
-  const int notChecked = NotCheckedCount();
-  if (RecompileNeeded)
-    PrintRecompileNote();
-  else if (notChecked == 0)
-    PrintAllClear(mode);
-  if (notChecked == 0) return EXIT_ALL_CHECKED;
-  PrintIncompleteNote(notChecked, DebugPrivilegeRefused);
-  return EXIT_INCOMPLETE;
+  PrintClosingText(mode, ThisRun());
+  return ThisRun().ExitStatus();
 }

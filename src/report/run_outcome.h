@@ -24,5 +24,6 @@ class RunOutcome {
   bool privilegeRefused_ = false;
 };
 
-// The outcome of this process's run, recorded from every folder as the report is written.
+// The outcome of this process's run, reached like the report itself from wherever a finding is
+// reported. A test assigns it a fresh RunOutcome so that no case sees another's findings.
 RunOutcome& ThisRun();

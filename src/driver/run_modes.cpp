@@ -9,9 +9,11 @@
 #include "inspect/dll_check.h"
 #include "platform/win32.h"
 #include "report/ascii_text.h"
+#include "report/exit_status.h"
 #include "report/not_checked.h"
 #include "report/report.h"
 #include "report/report_texts.h"
+#include "report/run_outcome.h"
 
 namespace {
 
@@ -35,6 +37,16 @@ void PrintAllClear(RunMode mode) {
     PrintSingleDllSummary();
   else
     PrintCatalogSummary();
+}
+
+// The recompile note is true whatever else happened; the all-clear only when nothing was left
+// unchecked, which otherwise gets a note of its own.
+void PrintClosingText(RunMode mode, const RunOutcome& outcome) {
+  if (outcome.RecompileNeeded())
+    PrintRecompileNote();
+  else if (outcome.AllChecked())
+    PrintAllClear(mode);
+  if (!outcome.AllChecked()) PrintIncompleteNote(outcome);
 }
 
 }  // namespace
@@ -76,21 +88,13 @@ int RunQuentix(int argc, const char* const* argv) {
       break;
     case RunMode::Help:
       PrintHelpText();
-      return 0;
+      return EXIT_ALL_CHECKED;
     case RunMode::SingleDll:
       CheckDllFile(argv[1], SINGLE_DLL_TAG);
       ReportExtraArguments(argc, argv);
       break;
   }
   CoUninitialize();
-  // The recompile note is true whatever else happened; the all-clear only when nothing was
-  // left unchecked, which otherwise gets a note of its own.
-  const int notChecked = NotCheckedCount();
-  if (RecompileNeeded)
-    PrintRecompileNote();
-  else if (notChecked == 0)
-    PrintAllClear(mode);
-  if (notChecked == 0) return EXIT_ALL_CHECKED;
-  PrintIncompleteNote(notChecked, DebugPrivilegeRefused);
-  return EXIT_INCOMPLETE;
+  PrintClosingText(mode, ThisRun());
+  return ThisRun().ExitStatus();
 }

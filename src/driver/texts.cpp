@@ -41,11 +41,12 @@ void PrintCatalogSummary() {
   PrintLines(CATALOG_SUMMARY_LINES);
 }
 
-void PrintIncompleteNote(int notChecked, bool privilegeRefused) {
+void PrintIncompleteNote(const RunOutcome& outcome) {
+  const int notChecked = outcome.NotCheckedCount();
   PrintLines(INCOMPLETE_NOTE_HEAD_LINES);
   Report << INCOMPLETE_COUNT_LEAD << notChecked
          << (notChecked == 1 ? INCOMPLETE_COUNT_ONE : INCOMPLETE_COUNT_MANY) << INCOMPLETE_COUNT_END
          << endl;
   PrintLines(INCOMPLETE_NOTE_TAIL_LINES);
-  if (privilegeRefused) PrintLines(PRIVILEGE_ADVICE_LINES);
+  if (outcome.PrivilegeRefused()) PrintLines(PRIVILEGE_ADVICE_LINES);
 }

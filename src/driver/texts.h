@@ -1,5 +1,6 @@
 #pragma once
 
+#include "report/run_outcome.h"
 #include "report/system_error.h"
 
 // Why an argument after the first of single-DLL mode is not checked, in the report's own words.
@@ -14,4 +15,4 @@ void PrintCatalogSummary();
 
 // The closing note of a run that could not check everything: how many items, and, when the
 // debug privilege was refused, how to run the tool so that it is granted.
-void PrintIncompleteNote(int notChecked, bool privilegeRefused);
+void PrintIncompleteNote(const RunOutcome& outcome);

@@ -9,6 +9,7 @@
 #include "report/not_checked.h"
 #include "report/report.h"
 #include "report/report_texts.h"
+#include "report/run_outcome.h"
 #include "report/system_info.h"
 #include "hosts/module_walk.h"
 #include "hosts/host_packages.h"
@@ -53,8 +54,6 @@ void ScanHostProcess(DWORD processId, const char* exeName, HostKind kind) {
 constexpr char HOSTS_SUBJECT[] = "the running IIS and COM+ processes";
 
 }  // namespace
-
-bool DebugPrivilegeRefused = false;
 
 bool SetDebugPrivilege(bool enable) {
   HANDLE token = nullptr;
@@ -104,7 +103,7 @@ void ScanRunningHosts() {
     Report << endl;
     for (std::string_view line : PRIVILEGE_ERROR_LINES) Report << line << endl;
     ReportNotChecked(HOSTS_SUBJECT, error);
-    DebugPrivilegeRefused = true;
+    ThisRun().RecordPrivilegeRefused();
     return;
   }
   Report << endl;

@@ -1,11 +1,9 @@
 #pragma once
 
 // Finds every running IIS and COM+ host process, names what runs in it and checks every
-// module it has loaded.
+// module it has loaded. A refused debug privilege, with which no host is scanned, is recorded
+// in the run's outcome.
 void ScanRunningHosts();
-
-// Set when the debug privilege could not be enabled, so that no host was scanned.
-extern bool DebugPrivilegeRefused;
 
 // Enables (or disables) the debug privilege on this process's own token; true when the
 // adjustment took effect, otherwise false with the reason in the last error.

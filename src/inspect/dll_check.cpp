@@ -5,8 +5,7 @@
 #include "report/not_checked.h"
 #include "report/report.h"
 #include "report/report_texts.h"
-
-bool RecompileNeeded = false;
+#include "report/run_outcome.h"
 
 namespace {
 
@@ -84,7 +83,7 @@ void CheckOpenedDllFile(const char* path, void* handle) {
     case DllVerdict::Recompile:
       PrintProjectFlags(scan.flags);
       Report << RECOMPILE_LEAD << path << RECOMPILE_END << endl;
-      RecompileNeeded = true;
+      ThisRun().RecordRecompile();
       break;
   }
 }

@@ -5,12 +5,10 @@
 // The context every caller passes to CheckDllFile.
 inline constexpr char SINGLE_DLL_TAG[] = "{11923736-AE9D-11d4-96D7-00C04F91A7C3}";
 
-// Set by CheckDllFile when it asks for a DLL to be recompiled; never cleared.
-extern bool RecompileNeeded;
-
 // Reads the first bytes of the file at path, judges its project header and reports the
-// verdict. A file that cannot be opened gets its "Unable to open: " line; it, a file that is no
-// disk file and one that cannot be read are reported as not checked.
+// verdict; a DLL to recompile is recorded in the run's outcome. A file that cannot be opened gets
+// its "Unable to open: " line; it, a file that is no disk file and one that cannot be read are
+// reported as not checked.
 void CheckDllFile(const char* path, const char* tag);
 
 // The same check of a file already opened as file (a HANDLE), which it closes;

@@ -1,6 +1,7 @@
 // What a run could not check. Each such thing is named in the report where it happens, on a
-// line of its own with the system's error, and counted: the closing text and the exit status
-// say that the check was incomplete, so that a failure never passes for an all-clear.
+// line of its own with the system's error, and counted in the run's outcome: the closing text
+// and the exit status say that the check was incomplete, so that a failure never passes for an
+// all-clear.
 #pragma once
 
 #include <string_view>
@@ -9,6 +10,3 @@
 
 // Prints "Not checked: SUBJECT (error ...)" and a line end, and counts it.
 void ReportNotChecked(std::string_view subject, const SystemError& error);
-
-// How many things this run could not check so far.
-int NotCheckedCount();

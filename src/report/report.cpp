@@ -3,6 +3,7 @@
 #include "platform/standard_io.h"
 #include "platform/win32.h"
 #include "report/escaped_bytes.h"
+#include "report/exit_status.h"
 #include "report/system_error.h"
 
 namespace {
@@ -38,7 +39,7 @@ std::size_t ShowableLength(std::string_view text, bool utf8) {
   const std::string message =
       "QUENTIX could not write its report (" + DescribeError(LastWin32Error()) + ")\r\n";
   WriteAllToStandardError(message.data(), message.size());
-  EndProcessAtOnce(2);
+  EndProcessAtOnce(EXIT_INCOMPLETE);
 }
 
 }  // namespace

@@ -43,8 +43,8 @@ class ReportStream {
   }
 
   // Sends what is pending to the sink. When it cannot be written the run ends at once, with
-  // a line on standard error and status 2: a report with a piece missing must not pass for
-  // a whole one.
+  // a line on standard error and the status of an incomplete check: a report with a piece
+  // missing must not pass for a whole one.
   void Flush();
   // CR LF, then a flush.
   void EndLine();

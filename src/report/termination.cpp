@@ -3,11 +3,12 @@
 #include <exception>
 
 #include "platform/standard_io.h"
+#include "report/exit_status.h"
 
 void TerminateAbnormally() noexcept {
   static constexpr char kText[] = "\r\nabnormal program termination\r\n";
   WriteAllToStandardError(kText, sizeof kText - 1);
-  EndProcessAtOnce(3);
+  EndProcessAtOnce(EXIT_ABNORMAL_TERMINATION);
 }
 
 bool InstallTerminationHandler() {

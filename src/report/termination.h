@@ -1,8 +1,9 @@
 #pragma once
 
 // Makes every uncaught exception end the process at once: the termination text on standard
-// error, status 3, and nothing else (no destructor, no exit-time function, no flush of the
-// report). Returns true so that it can initialise a static before anything that may throw.
+// error, EXIT_ABNORMAL_TERMINATION, and nothing else (no destructor, no exit-time function, no
+// flush of the report). Returns true so that it can initialise a static before anything that may
+// throw.
 bool InstallTerminationHandler();
 
 [[noreturn]] void TerminateAbnormally() noexcept;

@@ -10,7 +10,8 @@
 
 #include "summary/fleet_output.h"
 
-// The exit statuses of quentix-summary.
+// The exit statuses of quentix-summary. An uncaught exception ends it, as it ends quentix, with
+// EXIT_ABNORMAL_TERMINATION (report/exit_status.h).
 inline constexpr int EXIT_ALL_CLEAN = 0;      // every report complete, nothing to recompile
 inline constexpr int EXIT_RECOMPILE = 1;      // a DLL to recompile; every report complete
 inline constexpr int EXIT_INCOMPLETE = 2;     // a report incomplete, cut short or no report

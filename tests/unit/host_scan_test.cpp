@@ -8,7 +8,7 @@
 #include <string>
 
 #include "hosts/host_scan.h"
-#include "inspect/dll_check.h"
+#include "report/run_outcome.h"
 #include "sample_dll.h"
 #include "support/expected_text.h"
 #include "support/fake_proc_tree.h"
@@ -27,7 +27,7 @@ class HostScanTest : public testing::Test {
   }
   void TearDown() override {
     CoUninitialize();
-    RecompileNeeded = false;
+    ThisRun() = RunOutcome{};
   }
 
   // Whatever the account of the test holds, the adjustment reports success.

@@ -24,3 +24,21 @@ inline void AppendEscapedByte(std::string& out, char c) {
 // that starts no character, an overlong form, a surrogate, anything beyond U+10FFFF, or a
 // character cut short by the end of text.
 std::size_t Utf8CharacterLength(std::string_view text);
+
+// Appends text to out, each byte at which showableLength(the rest of text) is 0 written as
+// \xHH, and every run it passes (of the lengths it gives) as it is.
+template <typename ShowableLength>
+void AppendShowingBytes(std::string& out, std::string_view text, ShowableLength showableLength) {
+  std::size_t kept = 0;  // the bytes before it are in out
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t length = showableLength(text.substr(at));
+    if (length > 0) {
+      at += length;
+      continue;
+    }
+    out.append(text.substr(kept, at - kept));
+    AppendEscapedByte(out, text[at]);
+    kept = ++at;
+  }
+  out.append(text.substr(kept));
+}

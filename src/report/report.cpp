@@ -49,19 +49,8 @@ ReportStream::ReportStream() : sink_(WriteToStandardOutput), utf8_(GetACP() == C
 }
 
 ReportStream& ReportStream::operator<<(std::string_view text) {
-  std::size_t start = 0;
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const std::size_t length = ShowableLength(text.substr(i), utf8_);
-    if (length > 0) {
-      i += length;
-      continue;
-    }
-    pending_.append(text.substr(start, i - start));
-    AppendEscapedByte(pending_, text[i]);
-    start = ++i;
-  }
-  pending_.append(text.substr(start));
+  AppendShowingBytes(pending_, text,
+                     [this](std::string_view rest) { return ShowableLength(rest, utf8_); });
   return *this;
 }
 

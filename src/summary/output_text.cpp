@@ -16,31 +16,18 @@ bool HoldsAnyOf(const std::string& text, std::size_t from, std::string_view char
 
 std::string PrintableText(std::string_view text) {
   std::string shown;
-  for (char c : text) {
-    if (IsControlByte(c))
-      AppendEscapedByte(shown, c);
-    else
-      shown += c;
-  }
+  AppendShowingBytes(shown, text, [](std::string_view rest) -> std::size_t {
+    return IsControlByte(rest[0]) ? 0 : 1;
+  });
   return shown;
 }
 
 void AppendUtf8Text(std::string& out, std::string_view text) {
-  std::size_t kept = 0;  // the bytes before it are in out
-  for (std::size_t at = 0; at < text.size();) {
-    const auto byte = static_cast<unsigned char>(text[at]);
-    const std::size_t length = byte >= 0x20 && byte < 0x7F ? 1
-                               : IsControlByte(text[at])   ? 0
-                                                           : Utf8CharacterLength(text.substr(at));
-    if (length > 0) {
-      at += length;
-      continue;
-    }
-    out.append(text.substr(kept, at - kept));
-    AppendEscapedByte(out, text[at]);
-    kept = ++at;
-  }
-  out.append(text.substr(kept));
+  AppendShowingBytes(out, text, [](std::string_view rest) -> std::size_t {
+    const auto byte = static_cast<unsigned char>(rest[0]);
+    if (byte >= 0x20 && byte < 0x7F) return 1;
+    return IsControlByte(rest[0]) ? 0 : Utf8CharacterLength(rest);
+  });
 }
 
 std::string Utf8Text(std::string_view text) {
